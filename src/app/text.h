@@ -1,0 +1,55 @@
+#pragma once
+
+// Text helpers for CP932 (Shift-JIS) byte strings and the locale-aware comparisons.
+//
+// File content and everything derived from it (names, file names, titles) is kept as
+// std::string holding CP932 bytes. These helpers step over double-byte characters whole,
+// so that a trail byte (which may look like '\\', '@', '"' or a letter) is never taken for
+// a character of its own.
+
+#include <QString>
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace text {
+
+// True when the byte starts a double-byte CP932 character.
+constexpr bool isLeadByte(unsigned char c) noexcept
+{
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+// Position of the character after the one at pos. A lead byte at the very end counts as
+// one character of its own.
+std::size_t nextCharPos(std::string_view s, std::size_t pos) noexcept;
+
+// Removes leading and trailing half-width spaces and full-width spaces (0x81 0x40).
+std::string trimSpaces(std::string_view s);
+
+// The first or last count bytes (all of s when it is shorter).
+std::string leftStr(std::string_view s, std::size_t count);
+std::string rightStr(std::string_view s, std::size_t count);
+
+// Cuts s to at most maxBytes without splitting a double-byte character.
+std::string_view cutToBytes(std::string_view s, std::size_t maxBytes) noexcept;
+
+// Letter case of ASCII letters ignored, double-byte characters compared whole.
+bool sameTextAscii(std::string_view a, std::string_view b) noexcept;
+
+// CP932 <-> Unicode through iconv's "CP932" (Microsoft's mapping). Bytes that are not
+// valid CP932 become U+FFFD on decoding; toCp932 gives nothing when a character has no
+// CP932 form, so that such text is refused rather than stored mangled.
+QString fromCp932(std::string_view bytes);
+std::optional<std::string> toCp932(const QString &text);
+
+// Case-insensitive comparison by the user's locale, as a string list's look-up and the
+// catalogue sort use it: < 0, 0 or > 0.
+int compareText(std::string_view a, std::string_view b);
+
+// Index of the first item that compareText finds equal to s, or -1.
+int indexOfText(const std::vector<std::string> &list, std::string_view s);
+
+} // namespace text

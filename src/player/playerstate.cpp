@@ -1,0 +1,108 @@
+#include "player/playerstate.h"
+
+#include "app/atomicfile.h"
+#include "app/settings.h"
+#include "player/shuffle.h"
+
+#include <QFileInfo>
+
+void PlayerState::locate(const QString &executablePath)
+{
+    const QFileInfo executable(executablePath);
+    ExeFolder = executable.absolutePath();
+    SettingsBase = SettingsBaseOf(executable.absoluteFilePath());
+    TuneFilePath = ExeFolder + QStringLiteral("/zMusic.mid");
+}
+
+QString PlayerState::settingsFile() const
+{
+    return SettingsFileOf(SettingsBase);
+}
+
+QString PlayerState::catalogueFile() const
+{
+    return ExeFolder + QStringLiteral("/@Midi.DBF");
+}
+
+const std::string *PlayerState::currentFavName() const
+{
+    if (FavIndex < 0 || std::size_t(FavIndex) >= FavNames.size())
+        return nullptr;
+    return &FavNames[std::size_t(FavIndex)];
+}
+
+std::string PlayListSection(const std::string &name)
+{
+    return "MIDI_" + name;
+}
+
+void PlayerState::WriteDefaultSettings() const
+{
+    const auto defaults = atomicfile::readAll(QStringLiteral(":/setup.ini"));
+    const QString path = settingsFile();
+    if (!defaults || !atomicfile::writeAll(path, *defaults))
+        throw SettingsError::cannotCreate(QFileInfo(path).absoluteFilePath());
+}
+
+void PlayerState::LoadWait()
+{
+    WaitMs = ReadIniInt(SettingsBase, "OPT", "Waite", 0);
+}
+
+void PlayerState::SaveWait() const
+{
+    WriteIniInt(SettingsBase, "OPT", "Waite", WaitMs);
+}
+
+void PlayerState::LoadFavNames()
+{
+    ReadIniList(SettingsBase, "MIDI_FAV", FavNames);
+}
+
+void PlayerState::SaveFavNames() const
+{
+    WriteIniList(SettingsBase, "MIDI_FAV", FavNames, 0);
+}
+
+void PlayerState::LoadPlayList(int index)
+{
+    if (index >= 0 && std::size_t(index) < FavNames.size())
+        ReadIniList(SettingsBase, PlayListSection(FavNames[std::size_t(index)]), PlayList);
+    else
+        PlayList.clear();
+    playListChanged();
+}
+
+void PlayerState::SavePlayList(int index) const
+{
+    if (index >= 0 && std::size_t(index) < FavNames.size())
+        WriteIniList(SettingsBase, PlayListSection(FavNames[std::size_t(index)]), PlayList, 0);
+    playListChanged();
+}
+
+void PlayerState::LoadCurrentPlayList()
+{
+    FavIndex = ReadIniInt(SettingsBase, "OPT", "FavNo", 0);
+    // A FavNo left over from a deleted play list falls back to the first one.
+    if (!currentFavName())
+        FavIndex = 0;
+    LoadPlayList(FavIndex);
+    ShufflePlayList();
+}
+
+void PlayerState::SaveFavIndex() const
+{
+    WriteIniInt(SettingsBase, "OPT", "FavNo", FavIndex);
+}
+
+void PlayerState::ShufflePlayList()
+{
+    if (ReadIniBool(SettingsBase, "OPT", "Shuffle", false))
+        ShuffleMoveToFront(PlayList, ShuffleSeedNow());
+}
+
+void PlayerState::playListChanged() const
+{
+    if (OnPlayListChanged)
+        OnPlayListChanged();
+}

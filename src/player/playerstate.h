@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// The state that the player window and the editor share, and the operations that load
+// and store it in the settings file. Names and file names are CP932 bytes.
+class PlayerState
+{
+public:
+    QString ExeFolder;    // folder of the executable
+    QString SettingsBase; // executable path without extension; + ".ini", + ".def"
+    QString TuneFilePath; // the player's one tune file, ExeFolder + "/zMusic.mid"
+    std::vector<std::string> FavNames; // play-list names in [MIDI_FAV] order
+    int FavIndex = 0;                  // current play list, index into FavNames
+    std::vector<std::string> PlayList; // tune file names of the current play list
+    int TuneIndex = -1;                // current tune in PlayList, -1 before the first
+    int WaitMs = 0;                    // gap between tunes
+    int SkinIndex = 0;                 // 0 black, anything else white
+    std::string CurrentTitle;          // catalogue title of the current tune
+    bool CatalogueReady = false;       // the catalogue was downloaded in this run
+
+    // Called after a play list was loaded or stored, so that the player can enable
+    // its buttons for it.
+    std::function<void()> OnPlayListChanged;
+
+    // Sets ExeFolder, SettingsBase and TuneFilePath for the executable at that path.
+    void locate(const QString &executablePath);
+
+    QString settingsFile() const;
+    QString catalogueFile() const; // ExeFolder + "/@Midi.DBF"
+
+    // The name of the current play list, or nothing when FavIndex is outside FavNames.
+    const std::string *currentFavName() const;
+
+    void WriteDefaultSettings() const;
+    void LoadWait();
+    void SaveWait() const;
+    void LoadFavNames();
+    void SaveFavNames() const;
+    void LoadPlayList(int index);
+    void SavePlayList(int index) const;
+    void LoadCurrentPlayList();
+    void SaveFavIndex() const;
+    void ShufflePlayList();
+
+private:
+    void playListChanged() const;
+};
+
+// The section that holds the play list of that name.
+std::string PlayListSection(const std::string &name);

@@ -1,0 +1,145 @@
+#include "app/application.h"
+#include "player/frmmain.h"
+#include "player/shuffle.h"
+#include "support/testfiles.h"
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using testing_support::readFile;
+using testing_support::writeFile;
+
+namespace {
+
+class PlayerWindow : public ::testing::Test
+{
+protected:
+    QTemporaryDir dir;
+    QString exe = dir.path() + QStringLiteral("/quavelo");
+    QString ini = exe + QStringLiteral(".ini");
+    QStringList errors;
+
+    void SetUp() override
+    {
+        SetErrorSink([this](const QString &message) { errors << message; });
+    }
+    void TearDown() override { SetErrorSink(nullptr); }
+
+    static QPoint bottomRight()
+    {
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        return {area.x() + area.width() - TfrmMain::ClientWidth, area.y() + area.height() - TfrmMain::ClientHeight};
+    }
+    static std::string defaults() { return readFile(QStringLiteral(":/setup.ini")); }
+};
+
+} // namespace
+
+TEST_F(PlayerWindow, FirstStartWritesTheDefaultsAndTakesTheBottomRightCorner)
+{
+    ASSERT_EQ(defaults().size(), 376u);
+    {
+        TfrmMain window(exe);
+        std::string expected = defaults();
+        expected.replace(expected.find("Used=0"), 6, "Used=1");
+        EXPECT_EQ(readFile(ini), expected);
+        EXPECT_EQ(window.pos(), bottomRight());
+        EXPECT_EQ(window.size(), QSize(146, 217));
+        EXPECT_EQ(window.windowTitle(), QStringLiteral("Quavelo"));
+        window.show();
+        EXPECT_EQ(window.State.PlayList.size(), 14u);
+        EXPECT_EQ(window.State.PlayList[4], "santamachinikuru.MID");
+        window.close();
+    }
+    EXPECT_NE(readFile(ini).find("MainTop=" + std::to_string(bottomRight().y())), std::string::npos);
+    EXPECT_NE(readFile(ini).find("MainLeft=" + std::to_string(bottomRight().x())), std::string::npos);
+    EXPECT_FALSE(QFile::exists(ini + QStringLiteral(".bak")));
+    EXPECT_TRUE(errors.isEmpty());
+}
+
+TEST_F(PlayerWindow, AnUninitialisedFileIsReplacedButKeptAsBackup)
+{
+    const std::string old = "[OPT]\r\nUsed=0\r\n[MIDI_FAV]\r\n1=mine\r\n[MIDI_mine]\r\n1=a.mid\r\n";
+    writeFile(ini, old);
+    TfrmMain window(exe);
+    EXPECT_EQ(readFile(ini + QStringLiteral(".bak")), old);
+    EXPECT_EQ(readFile(ini).size(), 376u);
+}
+
+TEST_F(PlayerWindow, LaterStartsRestoreThePositionAndTheFileStays)
+{
+    writeFile(ini, "[OPT]\r\nUsed=1\r\nMainTop=0\r\nMainLeft=0\r\n");
+    TfrmMain window(exe);
+    EXPECT_EQ(window.pos(), QPoint(0, 0));
+    EXPECT_EQ(readFile(ini), "[OPT]\r\nUsed=1\r\nMainTop=0\r\nMainLeft=0\r\n");
+}
+
+TEST_F(PlayerWindow, APositionOffEveryScreenFallsBackToTheCorner)
+{
+    writeFile(ini, "[OPT]\r\nUsed=1\r\nMainTop=-5000\r\nMainLeft=9000\r\n");
+    TfrmMain window(exe);
+    EXPECT_EQ(window.pos(), bottomRight());
+}
+
+TEST_F(PlayerWindow, ClosingRemovesTheTemporaryFiles)
+{
+    TfrmMain window(exe);
+    window.show();
+    writeFile(window.State.TuneFilePath, "MThd");
+    writeFile(dir.path() + QStringLiteral("/@Midi.MDX"), "x");
+    window.close();
+    EXPECT_FALSE(QFile::exists(window.State.TuneFilePath));
+    EXPECT_FALSE(QFile::exists(dir.path() + QStringLiteral("/@Midi.MDX")));
+}
+
+TEST_F(PlayerWindow, ClosingWithAnUnwritableFileReportsAndClosesAllTheSame)
+{
+    testing_support::ReadOnlyFolder folder;
+    if (!folder.isValid())
+        GTEST_SKIP() << "no read-only folder can be made here";
+    folder.put(QStringLiteral("quavelo.ini"), "[OPT]\r\nUsed=1\r\n");
+    ASSERT_TRUE(folder.lock());
+    TfrmMain window(folder.path() + QStringLiteral("/quavelo"));
+    window.show();
+    EXPECT_TRUE(window.close());
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors[0].endsWith(QStringLiteral("quavelo.ini に書き込めません")));
+    EXPECT_EQ(readFile(folder.path() + QStringLiteral("/quavelo.ini")), "[OPT]\r\nUsed=1\r\n");
+}
+
+TEST_F(PlayerWindow, DefaultsThatCannotBeCreatedAreReportedAndTheWindowStillComesUp)
+{
+    TfrmMain window(dir.path() + QStringLiteral("/missing/quavelo"));
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors[0].startsWith(QStringLiteral("ファイル ")));
+    EXPECT_TRUE(errors[0].endsWith(QStringLiteral("missing/quavelo.ini を作成できません")));
+    window.show();
+    EXPECT_TRUE(window.isVisible());
+}
+
+TEST_F(PlayerWindow, PlayListsLoadInLineOrderAndAFavNoBeyondTheEndUsesTheFirst)
+{
+    writeFile(ini, "[OPT]\r\nUsed=1\r\nFavNo=7\r\n[midi_fav]\r\n1=A\r\n2=B\r\n[MIDI_A]\r\n2=b.mid\r\n1=a.mid\r\n");
+    TfrmMain window(exe);
+    window.show();
+    EXPECT_EQ(window.State.FavIndex, 0);
+    EXPECT_EQ(window.State.PlayList, (std::vector<std::string>{"b.mid", "a.mid"}));
+    window.State.LoadPlayList(1);
+    EXPECT_TRUE(window.State.PlayList.empty());
+}
+
+TEST(Shuffle, TheGeneratorAndMoveToFrontAreFixedForASeed)
+{
+    ShuffleRandom random(0);
+    EXPECT_EQ(random.next(10), 0u);          // seed 1: 1 * 10 >> 32
+    EXPECT_EQ(random.next(10), 0u);          // seed 134775814
+    ShuffleRandom big(0xFFFFFFFFu);
+    EXPECT_EQ(big.next(100), 96u);           // seed 0xF7F77BFC: upper bits of seed * 100
+    std::vector<std::string> list = {"a", "b", "c", "d"};
+    ShuffleMoveToFront(list, 12345);
+    EXPECT_EQ(list, (std::vector<std::string>{"c", "a", "b", "d"}));
+}

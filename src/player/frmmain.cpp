@@ -82,7 +82,6 @@ void TfrmMain::showEvent(QShowEvent *event)
 void TfrmMain::FormShow()
 {
     QGuiApplication::setApplicationDisplayName(windowTitle());
-    State.TuneFilePath = State.ExeFolder + QStringLiteral("/zMusic.mid");
     QFile::remove(State.TuneFilePath);
     State.CatalogueReady = false;
     State.TuneIndex = -1;

@@ -8,6 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 using testing_support::readFile;
 using testing_support::writeFile;
 
@@ -216,4 +221,33 @@ TEST(IniDocumentText, KeepsForeignLinesAndEndsEveryLineWithCrLf)
     EXPECT_EQ(document.value("a", "k"), std::optional<std::string>("v"));
     document.setValue("B", "y", "2");
     EXPECT_EQ(document.toString(), "; comment\r\n[A]\r\nK = v \r\nnoequals\r\n[B]\r\nx=1\r\ny=2\r\n");
+}
+
+TEST(SettingsAtomicity, AFullDiskLeavesTheOldFileWhole)
+{
+    QTemporaryDir dir;
+    const QString base = dir.path() + QStringLiteral("/quavelo");
+    const std::string original = "[OPT]\r\nUsed=1\r\n[MIDI_FAV]\r\n1=A\r\n";
+    writeFile(base + QStringLiteral(".ini"), original);
+
+    // The child may write no file larger than 64 bytes, like a disk that is full.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{64, 64};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        try {
+            WriteIniList(base, "MIDI_A", std::vector<std::string>(100, "tune.mid"), 0);
+        } catch (const SettingsError &) {
+            ::_exit(0);
+        }
+        ::_exit(1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the cut-off write was not refused";
+    EXPECT_EQ(readFile(base + QStringLiteral(".ini")), original);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 1);
 }

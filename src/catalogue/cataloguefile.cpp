@@ -28,11 +28,15 @@ bool isBlank(char c)
 
 } // namespace
 
-std::vector<std::string> SplitCatalogueFields(std::string_view line)
+namespace {
+
+// Calls onField(std::string_view) for each field of the line; a field with doubled
+// quotes is unescaped into scratch first. onField returns false to stop early.
+template<typename OnField>
+void forEachField(std::string_view line, std::string &scratch, OnField onField)
 {
     // Text ends at a zero byte, as it does for the C strings that the format came from.
     line = line.substr(0, line.find('\0'));
-    std::vector<std::string> fields;
     std::size_t pos = 0;
     const auto skipBlanks = [&] {
         while (pos < line.size() && isBlank(line[pos]))
@@ -41,45 +45,74 @@ std::vector<std::string> SplitCatalogueFields(std::string_view line)
 
     skipBlanks();
     while (pos < line.size()) {
-        std::string field;
+        std::string_view field;
         if (line[pos] == '"') {
             ++pos;
+            const std::size_t start = pos;
+            bool doubled = false;
             while (pos < line.size()) {
                 if (line[pos] == '"') {
                     if (pos + 1 < line.size() && line[pos + 1] == '"') {
-                        field += '"';
+                        doubled = true;
                         pos += 2;
                         continue;
                     }
-                    ++pos;
                     break;
                 }
-                const std::size_t next = text::nextCharPos(line, pos);
-                field.append(line.substr(pos, next - pos));
-                pos = next;
+                pos = text::nextCharPos(line, pos);
+            }
+            field = line.substr(start, pos - start);
+            if (pos < line.size())
+                ++pos; // the closing quote
+            if (doubled) {
+                scratch.clear();
+                for (std::size_t i = 0; i < field.size(); ++i) {
+                    scratch += field[i];
+                    if (field[i] == '"')
+                        ++i;
+                    else if (text::isLeadByte(static_cast<unsigned char>(field[i])) && i + 1 < field.size())
+                        scratch += field[++i];
+                }
+                field = scratch;
             }
         } else {
             const std::size_t start = pos;
             while (pos < line.size() && line[pos] != ',' && static_cast<unsigned char>(line[pos]) > 32)
                 pos = text::nextCharPos(line, pos);
-            field.assign(line.substr(start, pos - start));
+            field = line.substr(start, pos - start);
         }
-        fields.push_back(std::move(field));
+        if (!onField(field))
+            return;
         skipBlanks();
         if (pos < line.size() && line[pos] == ',') {
             ++pos;
             skipBlanks();
         }
     }
+}
+
+} // namespace
+
+std::vector<std::string> SplitCatalogueFields(std::string_view line)
+{
+    std::vector<std::string> fields;
+    std::string scratch;
+    forEachField(line, scratch, [&](std::string_view field) {
+        fields.emplace_back(field);
+        return true;
+    });
     return fields;
 }
 
 CatalogueRow CatalogueRowOf(std::string_view line)
 {
     CatalogueRow row;
-    std::vector<std::string> fields = SplitCatalogueFields(line);
-    for (std::size_t i = 0; i < fields.size() && i + 1 < row.size(); ++i)
-        row[i + 1] = std::move(fields[i]);
+    std::string scratch;
+    std::size_t cell = CellTitle;
+    forEachField(line, scratch, [&](std::string_view field) {
+        row[cell++] = field;
+        return cell < row.size();
+    });
     return row;
 }
 

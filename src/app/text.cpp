@@ -8,15 +8,6 @@
 
 namespace text {
 
-std::size_t nextCharPos(std::string_view s, std::size_t pos) noexcept
-{
-    if (pos >= s.size())
-        return s.size();
-    if (isLeadByte(static_cast<unsigned char>(s[pos])) && pos + 1 < s.size())
-        return pos + 2;
-    return pos + 1;
-}
-
 namespace {
 
 constexpr std::string_view fullWidthSpace = "\x81\x40";

@@ -23,8 +23,15 @@ constexpr bool isLeadByte(unsigned char c) noexcept
 }
 
 // Position of the character after the one at pos. A lead byte at the very end counts as
-// one character of its own.
-std::size_t nextCharPos(std::string_view s, std::size_t pos) noexcept;
+// one character of its own. Inline: the catalogue splitter calls it for every byte.
+constexpr std::size_t nextCharPos(std::string_view s, std::size_t pos) noexcept
+{
+    if (pos >= s.size())
+        return s.size();
+    if (isLeadByte(static_cast<unsigned char>(s[pos])) && pos + 1 < s.size())
+        return pos + 2;
+    return pos + 1;
+}
 
 // Removes leading and trailing half-width spaces and full-width spaces (0x81 0x40).
 std::string trimSpaces(std::string_view s);

@@ -6,15 +6,17 @@ std::vector<std::string_view> SplitCatalogueLines(std::string_view text)
 {
     std::vector<std::string_view> lines;
     std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string_view::npos) {
-            lines.push_back(text.substr(start));
-            break;
-        }
-        lines.push_back(text.substr(start, end - start));
-        start = end + ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
+    for (std::size_t pos = 0; pos < text.size(); ++pos) {
+        const char c = text[pos];
+        if (c != '\r' && c != '\n')
+            continue;
+        lines.push_back(text.substr(start, pos - start));
+        if (c == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n')
+            ++pos;
+        start = pos + 1;
     }
+    if (start < text.size())
+        lines.push_back(text.substr(start));
     return lines;
 }
 

@@ -17,7 +17,6 @@ public:
     explicit IniDocument(std::string_view content);
 
     std::string toString() const;
-    const std::vector<std::string> &lines() const { return m_lines; }
 
     std::optional<std::string> value(std::string_view section, std::string_view key) const;
 

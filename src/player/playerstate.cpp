@@ -19,11 +19,6 @@ QString PlayerState::settingsFile() const
     return SettingsFileOf(SettingsBase);
 }
 
-QString PlayerState::catalogueFile() const
-{
-    return ExeFolder + QStringLiteral("/@Midi.DBF");
-}
-
 const std::string *PlayerState::currentFavName() const
 {
     if (FavIndex < 0 || std::size_t(FavIndex) >= FavNames.size())

@@ -31,7 +31,6 @@ public:
     void locate(const QString &executablePath);
 
     QString settingsFile() const;
-    QString catalogueFile() const; // ExeFolder + "/@Midi.DBF"
 
     // The name of the current play list, or nothing when FavIndex is outside FavNames.
     const std::string *currentFavName() const;

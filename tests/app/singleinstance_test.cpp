@@ -32,6 +32,17 @@ public:
         process.start(exe(), {});
     }
 
+    // Starts the program and tells whether it is still running half a second later,
+    // that is, whether the single-instance guard let it through.
+    bool startAndKeepsRunning(QProcess &process) const
+    {
+        start(process);
+        if (!process.waitForStarted())
+            return false;
+        QThread::msleep(500);
+        return process.state() == QProcess::Running;
+    }
+
     QTemporaryDir dir;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
 };
@@ -72,10 +83,7 @@ TEST(SingleInstance, ASecondStartEndsSilentlyAndTheFirstRunsOn)
 
     // With the first one gone the next start runs normally.
     QProcess third;
-    copy.start(third);
-    ASSERT_TRUE(third.waitForStarted());
-    QThread::msleep(500);
-    EXPECT_EQ(third.state(), QProcess::Running);
+    EXPECT_TRUE(copy.startAndKeepsRunning(third));
     third.kill();
     third.waitForFinished();
 }
@@ -91,10 +99,7 @@ TEST(SingleInstance, ACrashedInstanceDoesNotBlockTheNextStart)
     first.waitForFinished();
 
     QProcess next;
-    copy.start(next);
-    ASSERT_TRUE(next.waitForStarted());
-    QThread::msleep(500);
-    EXPECT_EQ(next.state(), QProcess::Running);
+    ASSERT_TRUE(copy.startAndKeepsRunning(next));
     next.terminate();
     EXPECT_TRUE(next.waitForFinished(10000));
     EXPECT_EQ(next.exitCode(), 0);

@@ -24,22 +24,9 @@ std::optional<std::string> readAll(const QString &path)
 
 namespace {
 
-bool writeFully(int fd, std::string_view data)
+void syncFolderOf(const QByteArray &file)
 {
-    while (!data.empty()) {
-        const ssize_t n = ::write(fd, data.data(), data.size());
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data.remove_prefix(std::size_t(n));
-    }
-    return true;
-}
-
-void syncFolder(const QByteArray &folder)
-{
+    const QByteArray folder = QFile::encodeName(QFileInfo(QFile::decodeName(file)).absolutePath());
     const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         ::fsync(fd);
@@ -49,9 +36,8 @@ void syncFolder(const QByteArray &folder)
 
 } // namespace
 
-bool writeAll(const QString &path, std::string_view data)
+Writer::Writer(const QString &path)
 {
-    // Replace the file that a symbolic link points to, not the link.
     QFileInfo info(path);
     const QString target = info.isSymLink() ? info.symLinkTarget() : path;
     info = QFileInfo(target);
@@ -59,7 +45,7 @@ bool writeAll(const QString &path, std::string_view data)
     mode_t mode = 0666;
     if (info.exists()) {
         if (!info.isFile() || !info.isWritable())
-            return false;
+            return;
         struct stat st {};
         if (::stat(QFile::encodeName(target).constData(), &st) == 0)
             mode = st.st_mode & 07777;
@@ -69,19 +55,76 @@ bool writeAll(const QString &path, std::string_view data)
         mode &= ~mask;
     }
 
-    const QByteArray targetName = QFile::encodeName(target);
-    QByteArray tempName = targetName + ".XXXXXX";
-    const int fd = ::mkostemp(tempName.data(), O_CLOEXEC);
-    if (fd < 0)
+    m_target = QFile::encodeName(target);
+    m_tempName = m_target + ".XXXXXX";
+    m_fd = ::mkostemp(m_tempName.data(), O_CLOEXEC);
+    if (m_fd < 0)
+        return;
+    if (::fchmod(m_fd, mode) != 0)
+        discard();
+}
+
+Writer::~Writer()
+{
+    discard();
+}
+
+bool Writer::write(std::string_view data)
+{
+    if (m_fd < 0 || m_failed)
         return false;
-    const bool written = ::fchmod(fd, mode) == 0 && writeFully(fd, data) && ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || ::rename(tempName.constData(), targetName.constData()) != 0) {
-        ::unlink(tempName.constData());
+    while (!data.empty()) {
+        const ssize_t n = ::write(m_fd, data.data(), data.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            m_failed = true;
+            return false;
+        }
+        data.remove_prefix(std::size_t(n));
+    }
+    return true;
+}
+
+bool Writer::finish()
+{
+    if (m_fd < 0)
+        return !m_failed && !m_tempName.isEmpty();
+    const bool synced = !m_failed && ::fsync(m_fd) == 0;
+    const bool closed = ::close(m_fd) == 0;
+    m_fd = -1;
+    m_failed = !synced || !closed;
+    return !m_failed;
+}
+
+bool Writer::commit()
+{
+    if (!finish() || ::rename(m_tempName.constData(), m_target.constData()) != 0) {
+        discard();
         return false;
     }
-    syncFolder(QFile::encodeName(info.absolutePath()));
+    m_tempName.clear();
+    syncFolderOf(m_target);
     return true;
+}
+
+void Writer::discard()
+{
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    if (!m_tempName.isEmpty()) {
+        ::unlink(m_tempName.constData());
+        m_tempName.clear();
+    }
+    m_failed = true;
+}
+
+bool writeAll(const QString &path, std::string_view data)
+{
+    Writer writer(path);
+    return writer.isOpen() && writer.write(data) && writer.commit();
 }
 
 } // namespace atomicfile

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <optional>
@@ -11,10 +12,35 @@ namespace atomicfile {
 // The whole content of a file, or nothing when it cannot be read (missing included).
 std::optional<std::string> readAll(const QString &path);
 
-// Replaces the file at path with data: a temporary file in the same folder is written,
-// flushed to disk and renamed over path, so that readers see the old content or the
-// new, never a part. A file that exists but may not be written is refused. Returns
-// false on any failure, leaving the old file as it was.
+// Writes the new content of a file into a temporary file in the same folder, which
+// commit() renames over the target, so that readers see the old content or the new,
+// never a part. Until then the target is untouched; a writer that is destroyed without
+// a commit removes its temporary file. A target that exists but may not be written is
+// refused, and a symbolic link has the file it points to replaced, not the link.
+class Writer
+{
+public:
+    explicit Writer(const QString &path);
+    ~Writer();
+    Writer(const Writer &) = delete;
+    Writer &operator=(const Writer &) = delete;
+
+    bool isOpen() const { return m_fd >= 0; }
+    bool write(std::string_view data);
+    // Flushes the content to disk and closes the temporary file; commit() does it too.
+    bool finish();
+    bool commit();
+    void discard();
+
+private:
+    QByteArray m_target;
+    QByteArray m_tempName;
+    int m_fd = -1;
+    bool m_failed = false;
+};
+
+// Replaces the file at path with data through a Writer. Returns false on any failure,
+// leaving the old file as it was.
 bool writeAll(const QString &path, std::string_view data);
 
 } // namespace atomicfile

@@ -1,0 +1,98 @@
+#include "net/httprequest.h"
+
+#include <cctype>
+#include <limits>
+
+namespace {
+
+bool isHostChar(unsigned char c)
+{
+    return std::isalnum(c) || c == '-' || c == '.' || c == '_' || c == ':' || c == '[' || c == ']';
+}
+
+bool isHexDigit(char c)
+{
+    return std::isxdigit(static_cast<unsigned char>(c));
+}
+
+bool mayStandInPath(unsigned char c)
+{
+    if (c >= 0x80 || !std::isgraph(c))
+        return false;
+    switch (c) {
+    case '"': case '#': case '<': case '>': case '\\': case '^': case '`':
+    case '{': case '|': case '}': case '[': case ']': case '%':
+        return false;
+    default:
+        return true;
+    }
+}
+
+} // namespace
+
+std::optional<HttpAddress> SplitHttpUrl(std::string_view url)
+{
+    constexpr std::string_view scheme = "http://";
+    if (url.size() >= scheme.size()) {
+        bool same = true;
+        for (std::size_t i = 0; i < scheme.size(); ++i)
+            same = same && std::tolower(static_cast<unsigned char>(url[i])) == scheme[i];
+        if (same)
+            url.remove_prefix(scheme.size());
+    }
+    const std::size_t slash = url.find('/');
+    if (slash == 0 || slash == std::string_view::npos)
+        return std::nullopt;
+    HttpAddress address{std::string(url.substr(0, slash)), std::string(url.substr(slash))};
+    for (const char c : address.host) {
+        if (!isHostChar(static_cast<unsigned char>(c)))
+            return std::nullopt;
+    }
+    if (!IsSafeHeaderValue(address.path))
+        return std::nullopt;
+    return address;
+}
+
+std::string EncodeUrlPath(std::string_view path)
+{
+    static constexpr char hex[] = "0123456789ABCDEF";
+    std::string encoded;
+    encoded.reserve(path.size());
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        const auto c = static_cast<unsigned char>(path[i]);
+        const bool escape = c == '%' && i + 2 < path.size() && isHexDigit(path[i + 1])
+            && isHexDigit(path[i + 2]);
+        if (escape || mayStandInPath(c)) {
+            encoded += char(c);
+        } else {
+            encoded += '%';
+            encoded += hex[c >> 4];
+            encoded += hex[c & 0x0F];
+        }
+    }
+    return encoded;
+}
+
+std::optional<int> ParseContentLength(std::string_view value)
+{
+    while (!value.empty() && (value.front() == ' ' || value.front() == '\t'))
+        value.remove_prefix(1);
+    while (!value.empty() && (value.back() == ' ' || value.back() == '\t'))
+        value.remove_suffix(1);
+    if (value.empty())
+        return std::nullopt;
+    long long length = 0;
+    for (const char c : value) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        length = length * 10 + (c - '0');
+        if (length > std::numeric_limits<int>::max())
+            return std::nullopt;
+    }
+    return int(length);
+}
+
+bool IsSafeHeaderValue(std::string_view text)
+{
+    return text.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
+}

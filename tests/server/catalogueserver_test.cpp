@@ -1,4 +1,5 @@
 #include "catalogueserver.h"
+#include "net/httpget.h"
 #include "support/testfiles.h"
 
 #include <QDir>
@@ -63,27 +64,45 @@ QByteArray exchange(quint16 port, const QByteArray &request)
 
 } // namespace
 
-TEST(CatalogueServer, ServesGetAndHeadWithLengthRefusesEscapesAndStopsOnSigterm)
+// The real server binary on a port of its own, serving a temporary content root.
+class CatalogueServerProcess : public ::testing::Test
 {
-    QTemporaryDir dir;
-    QDir(dir.path()).mkpath(QStringLiteral("music"));
-    testing_support::writeFile(dir.path() + QStringLiteral("/music/a.mid"), "MThd-body");
-    const quint16 port = 18157 + quint16(::getpid() % 1000);
-
-    QProcess server;
-    server.start(testing_support::binaryDir() + QStringLiteral("/quavelo-catalogue"),
-                 {QStringLiteral("--listen"), QStringLiteral("127.0.0.1:%1").arg(port), QStringLiteral("--root"),
-                  dir.path()});
-    ASSERT_TRUE(server.waitForStarted());
-    QByteArray answer;
-    for (int i = 0; i < 100 && answer.isEmpty(); ++i) {
-        answer = exchange(port, "GET /music/a.mid HTTP/1.0\r\n\r\n");
-        if (answer.isEmpty())
-            QThread::msleep(50);
+protected:
+    void SetUp() override
+    {
+        QDir(root.path()).mkpath(QStringLiteral("music"));
+        testing_support::writeFile(root.path() + QStringLiteral("/music/a.mid"), "MThd-body");
+        server.start(testing_support::binaryDir() + QStringLiteral("/quavelo-catalogue"),
+                     {QStringLiteral("--listen"), QStringLiteral("127.0.0.1:%1").arg(port),
+                      QStringLiteral("--root"), root.path()});
+        ASSERT_TRUE(server.waitForStarted());
+        for (int i = 0; i < 100 && firstAnswer.isEmpty(); ++i) {
+            firstAnswer = exchange(port, "GET /music/a.mid HTTP/1.0\r\n\r\n");
+            if (firstAnswer.isEmpty())
+                QThread::msleep(50);
+        }
+        ASSERT_FALSE(firstAnswer.isEmpty()) << "the server did not answer";
     }
-    EXPECT_TRUE(answer.startsWith("HTTP/1.1 200")) << answer.toStdString();
-    EXPECT_TRUE(answer.contains("Content-Length: 9\r\n"));
-    EXPECT_TRUE(answer.endsWith("\r\n\r\nMThd-body"));
+
+    void TearDown() override
+    {
+        if (server.state() != QProcess::NotRunning) {
+            server.kill();
+            server.waitForFinished();
+        }
+    }
+
+    QTemporaryDir root;
+    const quint16 port = 18157 + quint16(::getpid() % 1000);
+    QProcess server;
+    QByteArray firstAnswer;
+};
+
+TEST_F(CatalogueServerProcess, ServesGetAndHeadWithLengthRefusesEscapesAndStopsOnSigterm)
+{
+    EXPECT_TRUE(firstAnswer.startsWith("HTTP/1.1 200")) << firstAnswer.toStdString();
+    EXPECT_TRUE(firstAnswer.contains("Content-Length: 9\r\n"));
+    EXPECT_TRUE(firstAnswer.endsWith("\r\n\r\nMThd-body"));
 
     const QByteArray head = exchange(port, "HEAD /music/a.mid HTTP/1.0\r\n\r\n");
     EXPECT_TRUE(head.contains("Content-Length: 9\r\n"));
@@ -97,4 +116,34 @@ TEST(CatalogueServer, ServesGetAndHeadWithLengthRefusesEscapesAndStopsOnSigterm)
     EXPECT_EQ(server.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(server.exitCode(), 0);
     EXPECT_TRUE(server.readAllStandardError().contains("GET /music/a.mid 200"));
+}
+
+TEST_F(CatalogueServerProcess, TuneDownloadsThroughTheDownloadComponent)
+{
+    std::string tune(70000, '\0');
+    for (std::size_t i = 0; i < tune.size(); ++i)
+        tune[i] = char(i % 251);
+    testing_support::writeFile(root.path() + QStringLiteral("/music/big tune.mid"), tune);
+    QTemporaryDir downloads;
+    const QString target = downloads.path() + QStringLiteral("/big.mid");
+    int done = 0;
+    int errors = 0;
+    int lastReaded = 0;
+
+    THTTPGet get;
+    get.URL = "http://127.0.0.1:" + std::to_string(port) + "/music/big tune.mid";
+    get.FileName = target.toStdString();
+    get.OnProgress = [&](THTTPGet *, int, int readed) { lastReaded = readed; };
+    get.OnDoneFile = [&](THTTPGet *, QObject *, const std::string &, int) { ++done; };
+    get.OnError = [&](THTTPGet *, QObject *) { ++errors; };
+    get.Download();
+    EXPECT_EQ(done, 1);
+    EXPECT_EQ(errors, 0);
+    EXPECT_EQ(lastReaded, 70000);
+    EXPECT_EQ(testing_support::readFile(target), tune);
+
+    get.URL = "http://127.0.0.1:" + std::to_string(port) + "/music/missing.mid";
+    get.Download();
+    EXPECT_EQ(errors, 1);
+    EXPECT_EQ(testing_support::readFile(target), tune);
 }

@@ -2,21 +2,43 @@
 
 #include "app/text.h"
 
+#include <cstring>
+
+namespace {
+
+// Calls onLine(std::string_view) for each line of text. memchr finds the line breaks; the
+// next LF is remembered, so a file of lone CRs is not searched to its end once per line.
+template<typename OnLine>
+void forEachLine(std::string_view text, OnLine onLine)
+{
+    const char *const begin = text.data();
+    const std::size_t size = text.size();
+    const auto findLf = [&](std::size_t from) {
+        const void *lf = std::memchr(begin + from, '\n', size - from);
+        return lf ? std::size_t(static_cast<const char *>(lf) - begin) : size;
+    };
+    std::size_t start = 0;
+    std::size_t nextLf = findLf(0);
+    while (start < size) {
+        if (nextLf < start)
+            nextLf = findLf(start);
+        const void *cr = std::memchr(begin + start, '\r', nextLf - start);
+        const std::size_t end = cr ? std::size_t(static_cast<const char *>(cr) - begin) : nextLf;
+        onLine(text.substr(start, end - start));
+        if (end == size)
+            break;
+        start = end + 1;
+        if (begin[end] == '\r' && start < size && begin[start] == '\n')
+            ++start;
+    }
+}
+
+} // namespace
+
 std::vector<std::string_view> SplitCatalogueLines(std::string_view text)
 {
     std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    for (std::size_t pos = 0; pos < text.size(); ++pos) {
-        const char c = text[pos];
-        if (c != '\r' && c != '\n')
-            continue;
-        lines.push_back(text.substr(start, pos - start));
-        if (c == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n')
-            ++pos;
-        start = pos + 1;
-    }
-    if (start < text.size())
-        lines.push_back(text.substr(start));
+    forEachLine(text, [&](std::string_view line) { lines.push_back(line); });
     return lines;
 }
 
@@ -27,6 +49,20 @@ bool isBlank(char c)
     const auto code = static_cast<unsigned char>(c);
     return code >= 1 && code <= 32;
 }
+
+// What a byte means to an unquoted field, looked up once per byte.
+enum class ByteKind : unsigned char { Plain, EndsField, LeadByte };
+
+constexpr std::array<ByteKind, 256> byteKinds = [] {
+    std::array<ByteKind, 256> kinds{};
+    for (int code = 0; code < 256; ++code) {
+        if (code <= 32 || code == ',')
+            kinds[code] = ByteKind::EndsField;
+        else if (text::isLeadByte(static_cast<unsigned char>(code)))
+            kinds[code] = ByteKind::LeadByte;
+    }
+    return kinds;
+}();
 
 } // namespace
 
@@ -79,8 +115,12 @@ void forEachField(std::string_view line, std::string &scratch, OnField onField)
             }
         } else {
             const std::size_t start = pos;
-            while (pos < line.size() && line[pos] != ',' && static_cast<unsigned char>(line[pos]) > 32)
-                pos = text::nextCharPos(line, pos);
+            while (pos < line.size()) {
+                const ByteKind kind = byteKinds[static_cast<unsigned char>(line[pos])];
+                if (kind == ByteKind::EndsField)
+                    break;
+                pos += kind == ByteKind::LeadByte && pos + 1 < line.size() ? 2 : 1;
+            }
             field = line.substr(start, pos - start);
         }
         if (!onField(field))
@@ -106,16 +146,36 @@ std::vector<std::string> SplitCatalogueFields(std::string_view line)
     return fields;
 }
 
-CatalogueRow CatalogueRowOf(std::string_view line)
+CatalogueTable::CatalogueTable(std::string text)
+    : m_text(std::move(text))
 {
-    CatalogueRow row;
+    // Fields with doubled quotes are unescaped into extra, which is appended to the
+    // buffer once the whole text is split (appending earlier would move the text).
+    const std::size_t textSize = m_text.size();
+    std::string extra;
     std::string scratch;
-    std::size_t cell = CellTitle;
-    forEachField(line, scratch, [&](std::string_view field) {
-        row[cell++] = field;
-        return cell < row.size();
+    forEachLine(m_text, [&](std::string_view line) {
+        std::array<Span, 8> &cells = m_rows.emplace_back();
+        std::size_t column = CellTitle;
+        forEachField(line, scratch, [&](std::string_view field) {
+            Span &span = cells[column++];
+            span.length = std::uint32_t(field.size());
+            if (field.data() == scratch.data()) {
+                span.offset = std::uint32_t(textSize + extra.size());
+                extra += field;
+            } else {
+                span.offset = std::uint32_t(field.data() - m_text.data());
+            }
+            return column < cells.size();
+        });
     });
-    return row;
+    m_text += extra;
+}
+
+std::string_view CatalogueTable::cell(std::size_t row, int column) const
+{
+    const Span span = m_rows[row][std::size_t(column)];
+    return std::string_view(m_text).substr(span.offset, span.length);
 }
 
 std::string LookupTitle(std::string_view catalogue, std::string_view fileName)

@@ -4,6 +4,7 @@
 // comma-separated fields (title, composer, instrument, genre, play time, file name).
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,7 +21,6 @@ enum CatalogueCell {
     CellFileName = 6,
     CellMark = 7,
 };
-using CatalogueRow = std::array<std::string, 8>;
 
 // The lines of a text: CR LF, a lone CR or a lone LF ends a line; a line break after the
 // last line adds no line, so an empty text has no lines.
@@ -32,8 +32,28 @@ std::vector<std::string_view> SplitCatalogueLines(std::string_view text);
 // any character of code 32 or less. Double-byte characters are stepped over whole.
 std::vector<std::string> SplitCatalogueFields(std::string_view line);
 
-// The eight cells of a line: an empty cell 0, then the fields, at most seven of them.
-CatalogueRow CatalogueRowOf(std::string_view line);
+// A whole catalogue split into rows of eight cells, one row a line: an empty cell 0,
+// then the line's fields, at most seven of them. The cells point into one buffer that the
+// table owns, so a catalogue of 100,000 lines is split without a string per cell.
+class CatalogueTable
+{
+public:
+    CatalogueTable() = default;
+    explicit CatalogueTable(std::string text);
+
+    std::size_t rowCount() const { return m_rows.size(); }
+    std::string_view cell(std::size_t row, int column) const;
+
+private:
+    struct Span
+    {
+        std::uint32_t offset = 0;
+        std::uint32_t length = 0;
+    };
+
+    std::string m_text;
+    std::vector<std::array<Span, 8>> m_rows;
+};
 
 // The title of the last line whose file name field equals fileName byte for byte, or
 // empty. Lines with fewer than six fields are skipped.

@@ -48,18 +48,35 @@ TEST(CatalogueLines, LineBreaksOfEveryKindAndNoExtraLastLine)
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[1], "");
     EXPECT_TRUE(SplitCatalogueLines("").empty());
+    // Lone CRs, an LF far behind them, and a text without any line break.
+    EXPECT_EQ(SplitCatalogueLines("a\rb\rc\r\rd\ne"),
+              (std::vector<std::string_view>{"a", "b", "c", "", "d", "e"}));
+    EXPECT_EQ(SplitCatalogueLines("one line"), (std::vector<std::string_view>{"one line"}));
+    EXPECT_EQ(SplitCatalogueLines("\n\r\n"), (std::vector<std::string_view>{"", ""}));
 }
 
 TEST(CatalogueRows, EightCellsWithTheNumberCellEmptyAndExtraFieldsDropped)
 {
-    const CatalogueRow row = CatalogueRowOf("T,C,I,G,0312,t.mid,mark,extra");
-    EXPECT_EQ(row[CellNumber], "");
-    EXPECT_EQ(row[CellTitle], "T");
-    EXPECT_EQ(row[CellFileName], "t.mid");
-    EXPECT_EQ(row[CellMark], "mark");
-    const CatalogueRow shortRow = CatalogueRowOf("only,two");
-    EXPECT_EQ(shortRow[CellComposer], "two");
-    EXPECT_EQ(shortRow[CellGenre], "");
+    const CatalogueTable table("T,C,I,G,0312,t.mid,mark,extra\r\n"
+                               "only,two\r\n"
+                               "\r\n"
+                               "\"A, \"\"B\"\"\",x,\"\"\"\"\"\"\r\n"
+                               "last\x95\x5C,\x83\x7C");
+    ASSERT_EQ(table.rowCount(), 5u);
+    EXPECT_EQ(table.cell(0, CellNumber), "");
+    EXPECT_EQ(table.cell(0, CellTitle), "T");
+    EXPECT_EQ(table.cell(0, CellFileName), "t.mid");
+    EXPECT_EQ(table.cell(0, CellMark), "mark");
+    EXPECT_EQ(table.cell(1, CellComposer), "two");
+    EXPECT_EQ(table.cell(1, CellGenre), "");
+    EXPECT_EQ(table.cell(2, CellTitle), "");
+    // Unescaped fields live beside the text; every other cell still reads right after them.
+    EXPECT_EQ(table.cell(3, CellTitle), "A, \"B\"");
+    EXPECT_EQ(table.cell(3, CellComposer), "x");
+    EXPECT_EQ(table.cell(3, CellInstrument), "\"\"");
+    EXPECT_EQ(table.cell(4, CellTitle), "last\x95\x5C");
+    EXPECT_EQ(table.cell(4, CellComposer), "\x83\x7C");
+    EXPECT_EQ(CatalogueTable().rowCount(), 0u);
 }
 
 TEST(CatalogueTitles, LastExactMatchWinsAndShortLinesAreSkipped)

@@ -163,7 +163,7 @@ LbSpeedButtonLook TLbSpeedButton::look() const
     look.font = hotFont ? m_hotTrackFont : font();
     look.fontColor = hotFont ? m_hotTrackFontColor : m_look.fontColor;
     if (m_popupMenu)
-        look.popupArrow = QImage(QStringLiteral(":/LBARROW"));
+        look.popupArrow = QImage(QStringLiteral(":/LBARROW.bmp"));
     return look;
 }
 

@@ -55,5 +55,5 @@ void TBlend::apply()
     // The shape is whatever the window paints in any colour but the key.
     const QImage picture = window->grab().toImage().convertToFormat(QImage::Format_RGB32);
     const QRgb key = ToQColor(m_key).rgb();
-    window->setMask(QBitmap::fromImage(picture.createMaskFromColor(key, Qt::MaskOutColor)));
+    window->setMask(QBitmap::fromImage(picture.createMaskFromColor(key, Qt::MaskInColor)));
 }

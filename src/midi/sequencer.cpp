@@ -20,7 +20,9 @@ void Sequencer::setSong(std::shared_ptr<const MidiFile> song)
 
 void Sequencer::play()
 {
-    if (m_song && !atEnd())
+    // Even at the end: the next render then reports the end again, which a file of no
+    // length needs in order to end at all.
+    if (m_song)
         m_playing = true;
 }
 

@@ -108,6 +108,19 @@ TEST_F(MediaPlayerTest, PlayAtTheEndStartsAgainFromTheBeginning)
     EXPECT_EQ(notices[2].position, 200);
 }
 
+TEST_F(MediaPlayerTest, AFileOfNoLengthEndsAtOnceEveryTime)
+{
+    SmfWriter smf(0, 96);
+    smf.addTrack().endOfTrack();
+    openAndPlay(write(QStringLiteral("empty.mid"), smf.bytes()));
+    EXPECT_EQ(player.Length(), 0);
+    ASSERT_TRUE(waitForNotices(1));
+    player.Play();
+    ASSERT_TRUE(waitForNotices(2));
+    EXPECT_EQ(notices[1].value, TMediaPlayer::Successful);
+    EXPECT_EQ(notices[1].position, 0);
+}
+
 TEST_F(MediaPlayerTest, StopHoldsThePositionAndReopeningStartsFromTheBeginning)
 {
     openAndPlay(tune(3000));

@@ -1,0 +1,197 @@
+#include "midi/sequencer.h"
+#include "midi/soundfontsearch.h"
+#include "midi/synth.h"
+#include "support/smfwriter.h"
+#include "support/testfiles.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using testing_support::SmfWriter;
+
+namespace {
+
+// Renders a file from the start until it ends, or for at most maxMs, and returns the
+// peak level.
+struct Rendered {
+    float peak = 0;
+    long long frames = 0;
+    bool ended = false;
+};
+
+Rendered renderSong(Sequencer &sequencer, int sampleRate, int maxMs)
+{
+    Rendered result;
+    float left[1000], right[1000];
+    sequencer.play();
+    while (!result.ended && result.frames < (long long)maxMs * sampleRate / 1000) {
+        result.ended = sequencer.render(left, right, 1000);
+        result.frames += 1000;
+        for (int i = 0; i < 1000; ++i)
+            result.peak = std::max({result.peak, std::fabs(left[i]), std::fabs(right[i])});
+    }
+    return result;
+}
+
+std::shared_ptr<const MidiFile> songOf(const std::string &bytes)
+{
+    return std::make_shared<const MidiFile>(MidiFile::parse(bytes));
+}
+
+class SynthRender : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        const QStringList fonts = SoundFontSearch::candidates(QStringLiteral("/nonexistent"));
+        if (fonts.isEmpty())
+            GTEST_SKIP() << "no General MIDI SoundFont installed";
+        synth = std::make_unique<Synth>(fonts);
+        sequencer = std::make_unique<Sequencer>(synth->synth(), synth->sampleRate());
+    }
+
+    int voices() const { return fluid_synth_get_active_voice_count(synth->synth()); }
+
+    std::unique_ptr<Synth> synth;
+    std::unique_ptr<Sequencer> sequencer;
+};
+
+} // namespace
+
+TEST_F(SynthRender, NotesSoundWellAboveSilence)
+{
+    sequencer->setSong(songOf(testing_support::makeTune(1)));
+    const Rendered rendered = renderSong(*sequencer, synth->sampleRate(), 5000);
+    EXPECT_TRUE(rendered.ended);
+    EXPECT_GT(rendered.peak, 0.005f);
+}
+
+TEST_F(SynthRender, AFileOfRestsStaysSilent)
+{
+    SmfWriter smf(1, 480);
+    smf.addTrack().tempo(0, 500000).endOfTrack(960);
+    smf.addTrack().program(0, 0, 0).controller(0, 0, 7, 100).endOfTrack(960);
+    sequencer->setSong(songOf(smf.bytes()));
+    const Rendered rendered = renderSong(*sequencer, synth->sampleRate(), 5000);
+    EXPECT_TRUE(rendered.ended);
+    EXPECT_LT(rendered.peak, 1e-5f); // far below the quietest note
+}
+
+TEST_F(SynthRender, PlaybackEndsExactlyAtTheLength)
+{
+    SmfWriter smf(0, 480);
+    smf.addTrack().noteOn(0, 0, 60, 100).noteOff(480, 0, 60).endOfTrack(240); // 750 ms
+    sequencer->setSong(songOf(smf.bytes()));
+    EXPECT_EQ(sequencer->lengthMs(), 750);
+
+    const Rendered rendered = renderSong(*sequencer, synth->sampleRate(), 5000);
+    ASSERT_TRUE(rendered.ended);
+    EXPECT_FALSE(sequencer->isPlaying());
+    EXPECT_TRUE(sequencer->atEnd());
+    EXPECT_EQ(sequencer->positionMs(), 750);
+    // The end falls within the block of 1000 frames that contains 750 ms.
+    const long long endFrame = 750LL * synth->sampleRate() / 1000;
+    EXPECT_GT(rendered.frames, endFrame);
+    EXPECT_LE(rendered.frames, endFrame + 1000);
+
+    // Rendering on after the end neither moves the position nor ends again.
+    float left[1000], right[1000];
+    EXPECT_FALSE(sequencer->render(left, right, 1000));
+    EXPECT_EQ(sequencer->positionMs(), 750);
+}
+
+TEST_F(SynthRender, NotesLeftOnAtTheEndAreLetGoEvenWithThePedalDown)
+{
+    // An organ note without note-off, held by the sustain pedal, would sound for ever.
+    SmfWriter smf(0, 480);
+    smf.addTrack().program(0, 0, 19).controller(0, 0, 64, 127).noteOn(0, 0, 60, 100).endOfTrack(480);
+    sequencer->setSong(songOf(smf.bytes()));
+    ASSERT_TRUE(renderSong(*sequencer, synth->sampleRate(), 5000).ended);
+
+    float left[1000], right[1000];
+    for (int i = 0; i < 5 * synth->sampleRate() / 1000 && voices() > 0; ++i)
+        sequencer->render(left, right, 1000);
+    EXPECT_EQ(voices(), 0);
+}
+
+TEST_F(SynthRender, StopSilencesAtOnceAndPlayGoesOnFromThere)
+{
+    SmfWriter smf(0, 480);
+    smf.addTrack().program(0, 0, 19).noteOn(0, 0, 60, 100).noteOff(1920, 0, 60).endOfTrack();
+    sequencer->setSong(songOf(smf.bytes()));
+    sequencer->play();
+    float left[4410], right[4410];
+    sequencer->render(left, right, 4410);
+    ASSERT_GT(voices(), 0);
+    const int position = sequencer->positionMs();
+    EXPECT_EQ(position, 100);
+
+    sequencer->stop();
+    sequencer->render(left, right, 4410);
+    EXPECT_EQ(voices(), 0);
+    EXPECT_EQ(sequencer->positionMs(), position);
+
+    sequencer->play();
+    sequencer->render(left, right, 4410);
+    EXPECT_EQ(sequencer->positionMs(), 200);
+
+    sequencer->rewind();
+    EXPECT_EQ(sequencer->positionMs(), 0);
+    EXPECT_FALSE(sequencer->isPlaying());
+}
+
+TEST(SoundFontSearch, OwnFontsComeFirstThenTheSystemFontsInOrder)
+{
+    QTemporaryDir exe, shared;
+    QDir(exe.path()).mkdir(QStringLiteral("soundfonts"));
+    testing_support::writeFile(exe.filePath(QStringLiteral("soundfonts/b.sf2")), "x");
+    testing_support::writeFile(exe.filePath(QStringLiteral("soundfonts/A.SF2")), "x");
+    testing_support::writeFile(exe.filePath(QStringLiteral("soundfonts/notes.txt")), "x");
+    for (const char *name : {"FluidR3_GM.sf2", "TimGM6mb.sf2", "default-GM.sf2", "other.sf2"})
+        testing_support::writeFile(shared.filePath(QLatin1String(name)), "x");
+
+    const QStringList found = SoundFontSearch::candidates(exe.path(), shared.path());
+    const QStringList expected = {
+        exe.filePath(QStringLiteral("soundfonts/A.SF2")),
+        exe.filePath(QStringLiteral("soundfonts/b.sf2")),
+        shared.filePath(QStringLiteral("default-GM.sf2")),
+        shared.filePath(QStringLiteral("TimGM6mb.sf2")),
+        shared.filePath(QStringLiteral("FluidR3_GM.sf2")),
+    };
+    EXPECT_EQ(found, expected);
+
+    QFile::remove(shared.filePath(QStringLiteral("default-GM.sf2")));
+    EXPECT_EQ(SoundFontSearch::candidates(QStringLiteral("/nonexistent"), shared.path()),
+              QStringList({expected[3], expected[4]}));
+}
+
+TEST(SynthCreation, NoUsableSoundFontNamesThePackageToInstall)
+{
+    QTemporaryDir dir;
+    const QString broken = dir.filePath(QStringLiteral("broken.sf2"));
+    testing_support::writeFile(broken, "RIFF but not a SoundFont");
+    for (const QStringList &fonts : {QStringList(), QStringList({broken})}) {
+        try {
+            Synth synth(fonts);
+            ADD_FAILURE() << "a synthesiser without a SoundFont";
+        } catch (const SynthUnavailableError &error) {
+            EXPECT_NE(std::string(error.what()).find("timgm6mb-soundfont"), std::string::npos);
+        }
+    }
+}
+
+TEST(SynthCreation, ABrokenFontIsPassedOverForTheNextOne)
+{
+    const QStringList fonts = SoundFontSearch::candidates(QStringLiteral("/nonexistent"));
+    if (fonts.isEmpty())
+        GTEST_SKIP() << "no General MIDI SoundFont installed";
+    QTemporaryDir dir;
+    const QString broken = dir.filePath(QStringLiteral("broken.sf2"));
+    testing_support::writeFile(broken, "not a SoundFont");
+    const Synth synth(QStringList({broken}) + fonts);
+    EXPECT_EQ(synth.soundFont(), fonts.first());
+}

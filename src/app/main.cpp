@@ -1,6 +1,7 @@
 #include "app/application.h"
 #include "app/quitsignals.h"
 #include "app/singleinstance.h"
+#include "dialogs/frmconfirm.h"
 #include "player/frmmain.h"
 
 #include <QFont>
@@ -32,6 +33,7 @@ int main(int argc, char *argv[])
     mapJapaneseFaces();
 
     TfrmMain frmMain(QuaveloApplication::applicationFilePath());
+    CreateConfirmDialog(&frmMain);
     QuitSignals quitSignals(&frmMain);
     frmMain.show();
     app.exec();

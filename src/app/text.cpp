@@ -179,6 +179,11 @@ int compareText(std::string_view a, std::string_view b)
     return localeCollator().compare(fromCp932(a), fromCp932(b));
 }
 
+QCollatorSortKey sortKeyOf(std::string_view s)
+{
+    return localeCollator().sortKey(fromCp932(s));
+}
+
 int indexOfText(const std::vector<std::string> &list, std::string_view s)
 {
     const QString wanted = fromCp932(s);

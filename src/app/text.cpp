@@ -179,6 +179,17 @@ int compareText(std::string_view a, std::string_view b)
     return localeCollator().compare(fromCp932(a), fromCp932(b));
 }
 
+QCollatorSortKey sortKeyOf(std::string_view s)
+{
+    QCollator &collator = localeCollator();
+    // Under the C locale QCollator's keys are the plain UTF-8 bytes whatever the case
+    // sensitivity, while its compare() ignores case; folding the case first makes both
+    // order alike.
+    if (collator.locale().language() == QLocale::C)
+        return collator.sortKey(fromCp932(s).toCaseFolded());
+    return collator.sortKey(fromCp932(s));
+}
+
 int indexOfText(const std::vector<std::string> &list, std::string_view s)
 {
     const QString wanted = fromCp932(s);

@@ -7,6 +7,7 @@
 // so that a trail byte (which may look like '\\', '@', '"' or a letter) is never taken for
 // a character of its own.
 
+#include <QCollatorSortKey>
 #include <QString>
 
 #include <optional>
@@ -55,6 +56,10 @@ std::optional<std::string> toCp932(const QString &text);
 // Case-insensitive comparison by the user's locale, as a string list's look-up and the
 // catalogue sort use it: < 0, 0 or > 0.
 int compareText(std::string_view a, std::string_view b);
+
+// The key under which compareText orders s: comparing two keys gives the same result as
+// comparing the texts, at a fraction of the cost when one text is compared many times.
+QCollatorSortKey sortKeyOf(std::string_view s);
 
 // Index of the first item that compareText finds equal to s, or -1.
 int indexOfText(const std::vector<std::string> &list, std::string_view s);

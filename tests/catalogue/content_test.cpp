@@ -298,7 +298,7 @@ TEST(ServedCatalogue, ExercisesTheQuotingAndDoubleByteRulesOfItsFormat)
         if (line.find("\"\"") != std::string_view::npos && title.find(',') != std::string::npos
             && title.find('"') != std::string::npos) {
             quotedCommaAndQuote = true;
-            EXPECT_EQ(title, "Hush, Little \"Baby\"");
+            EXPECT_EQ(title, "Sleep, Little \"Star\"");
             EXPECT_EQ(LookupTitle(served, fields[5]), title);
         }
         for (std::size_t i = 0; i < title.size(); i = nextCharPos(title, i)) {

@@ -218,6 +218,10 @@ QImage RenderLbSpeedButton(const LbSpeedButtonLook &look)
     QFont font = look.font;
     if (look.style == bsEncarta && pressed)
         font.setBold(true);
+    // Smoothed edges would mix the caption with the see-through colour into a fringe
+    // that is no longer keyed out.
+    if (UsesColorKey(look))
+        font.setStyleStrategy(QFont::NoAntialias);
     painter.setFont(font);
 
     const int cellWidth = look.numGlyphs > 0 ? look.glyph.width() / look.numGlyphs : 0;

@@ -139,7 +139,10 @@ void TfrmMain::createControls()
 
     btnMemu = createButton({57, 117, 34, 14}, "Quavelo の設定", HandCursor);
     btnMemu->setCaption(QStringLiteral("MENU"));
-    btnMemu->setFont(smallFont(font()));
+    QFont menuFont = smallFont(font());
+    // The substitute face sets "MENU" one pixel wider than the room the button leaves.
+    menuFont.setLetterSpacing(QFont::AbsoluteSpacing, -0.3);
+    btnMemu->setFont(menuFont);
     btnMemu->setFontColor(clWhite);
     btnMemu->setStyle(bsShape);
     btnMemu->setShadowColor(clGray);

@@ -1,0 +1,363 @@
+#include "app/application.h"
+#include "controls/lbspeedbutton.h"
+#include "player/frmmain.h"
+#include "player/snaptocorner.h"
+#include "support/eventwait.h"
+#include "support/httpserver.h"
+#include "support/smfwriter.h"
+#include "support/testfiles.h"
+
+#include <QAction>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+using testing_support::runEventsFor;
+using testing_support::TestHttpServer;
+using testing_support::waitUntil;
+
+namespace {
+
+const std::string musicPath = "/11veruvodirororir/music/";
+
+// Everything the window shows while a sequence runs, sampled every few milliseconds, also
+// inside the nested event loops of running downloads.
+class StatusLog
+{
+public:
+    explicit StatusLog(const TfrmMain &window)
+    {
+        m_timer.setInterval(5);
+        QObject::connect(&m_timer, &QTimer::timeout, [this, &window] {
+            const QCursor *cursor = QGuiApplication::overrideCursor();
+            const QString entry = window.mmMidi->toPlainText()
+                + (cursor && cursor->shape() == Qt::BusyCursor ? QStringLiteral(" [busy]") : QString());
+            if (m_entries.isEmpty() || m_entries.last() != entry)
+                m_entries << entry;
+        });
+        m_timer.start();
+    }
+    const QStringList &entries() const { return m_entries; }
+
+private:
+    QTimer m_timer;
+    QStringList m_entries;
+};
+
+class Sequencer : public ::testing::Test
+{
+protected:
+    QTemporaryDir dir;
+    QString exe = dir.path() + QStringLiteral("/quavelo");
+    TestHttpServer server{[this](const TestHttpServer::Request &request) { return answer(request); }};
+    std::string catalogue = "ジングルベル,Pierpont,Piano,クリスマス,0002,a.mid\r\n"
+                            "Blue Lake,,Flute,童謡,0001,b.mid\r\n";
+    std::vector<std::string> missing;
+    QStringList errors;
+
+    void SetUp() override
+    {
+        SetErrorSink([this](const QString &message) { errors << message; });
+    }
+    void TearDown() override { SetErrorSink(nullptr); }
+
+    TestHttpServer::Reply answer(const TestHttpServer::Request &request)
+    {
+        const std::string name = request.path.substr(std::min(request.path.size(), musicPath.size()));
+        if (name == "@Midi.DBF")
+            return TestHttpServer::Reply::withBody(catalogue);
+        if (std::find(missing.begin(), missing.end(), name) != missing.end())
+            return TestHttpServer::Reply::withBody("not here", 404);
+        return TestHttpServer::Reply::withBody(testing_support::makeTune(1));
+    }
+
+    // A settings file that has been used before, with one play list "list".
+    void writeSettings(const std::vector<std::string> &tunes, const std::string &options = "AutoRun=1\r\n")
+    {
+        std::string ini = "[OPT]\r\nUsed=1\r\nWaite=0\r\nFavNo=0\r\nSkinCol=0\r\nStayOnTop=0\r\nServer="
+            + server.host() + "\r\n" + options + "[MIDI_FAV]\r\n1=list\r\n[MIDI_list]\r\n";
+        for (std::size_t i = 0; i < tunes.size(); ++i)
+            ini += std::to_string(i + 1) + "=" + tunes[i] + "\r\n";
+        testing_support::writeFile(exe + QStringLiteral(".ini"), ini);
+    }
+    void writeCatalogueCopy() { testing_support::writeFile(dir.path() + QStringLiteral("/@Midi.DBF"), catalogue); }
+
+    std::vector<std::string> requestedPaths() const
+    {
+        std::vector<std::string> paths;
+        for (const auto &request : server.requests())
+            paths.push_back(request.path.substr(musicPath.size()));
+        return paths;
+    }
+    std::size_t requestCount() const { return server.requests().size(); }
+};
+
+} // namespace
+
+TEST_F(Sequencer, AFirstStartFetchesTheCatalogueWithTheBusyCursorThenPlaysTuneOne)
+{
+    writeSettings({"a.mid", "b.mid", "c.mid"});
+    TfrmMain window(exe);
+    StatusLog log(window);
+    window.show();
+    ASSERT_TRUE(waitUntil([&] { return window.Sequencer.isPlaying(); }));
+
+    EXPECT_EQ(requestedPaths(), (std::vector<std::string>{"@Midi.DBF", "a.mid"}));
+    EXPECT_TRUE(window.State.CatalogueReady);
+    EXPECT_EQ(testing_support::readFile(window.Sequencer.catalogueFile()), catalogue);
+    ASSERT_GE(log.entries().size(), 3);
+    EXPECT_EQ(log.entries()[1], QStringLiteral("初期化中... [busy]"));
+    EXPECT_TRUE(log.entries().contains(QStringLiteral("DownLoading...")));
+    EXPECT_EQ(log.entries().last(), QStringLiteral("ジングルベル"));
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("ジングルベル"));
+    EXPECT_EQ(window.lblNo->text(), QStringLiteral("Tune : 1 / 3"));
+    EXPECT_EQ(window.lblLst->text(), QStringLiteral("[ list ]"));
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(window.btnPlay->isEnabled());
+    EXPECT_TRUE(window.btnMemu->isEnabled());
+    window.close();
+}
+
+TEST_F(Sequencer, TunesFollowOneAnotherAndWrapAfterTheLastWithoutFetchingTheCatalogueAgain)
+{
+    writeSettings({"a.mid", "b.mid"});
+    writeCatalogueCopy();
+    TfrmMain window(exe);
+    window.show();
+    ASSERT_TRUE(waitUntil([&] { return requestCount() >= 3 && window.Sequencer.isPlaying(); }, 20000));
+
+    EXPECT_EQ(requestedPaths(), (std::vector<std::string>{"a.mid", "b.mid", "a.mid"}));
+    EXPECT_EQ(window.lblNo->text(), QStringLiteral("Tune : 1 / 2"));
+    EXPECT_EQ(window.State.TuneIndex, 0);
+    EXPECT_TRUE(errors.isEmpty());
+}
+
+TEST_F(Sequencer, AOneTuneListFetchesItsTuneAgainAfterEachGap)
+{
+    writeSettings({"b.mid"});
+    writeCatalogueCopy();
+    TfrmMain window(exe);
+    window.show();
+    ASSERT_TRUE(waitUntil([&] { return requestCount() >= 3; }, 20000));
+    EXPECT_EQ(requestedPaths(), (std::vector<std::string>{"b.mid", "b.mid", "b.mid"}));
+    EXPECT_EQ(window.lblNo->text(), QStringLiteral("Tune : 1 / 1"));
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Blue Lake"));
+}
+
+TEST_F(Sequencer, AnEmptyListSaysSoAndLeavesOnlyMenuEnabled)
+{
+    writeSettings({});
+    writeCatalogueCopy();
+    TfrmMain window(exe);
+    window.show();
+    ASSERT_TRUE(waitUntil([&] { return window.btnMemu->isEnabled(); }));
+
+    EXPECT_EQ(window.mmMidi->toPlainText(), QStringLiteral("No play list !!"));
+    EXPECT_EQ(window.statusColor(), QColor(255, 0, 0));
+    EXPECT_TRUE(window.mmMidi->font().italic());
+    EXPECT_EQ(window.lblNo->text(), QStringLiteral("Tune  0 / 0"));
+    EXPECT_EQ(window.lblLst->text(), QStringLiteral("[ list ]"));
+    EXPECT_FALSE(window.btnPlay->isEnabled());
+    EXPECT_FALSE(window.btnStop->isEnabled());
+    EXPECT_FALSE(window.btnNext->isEnabled());
+
+    window.Sequencer.btnPlayClick(nullptr);
+    window.Sequencer.btnNextClick(nullptr);
+    EXPECT_EQ(requestCount(), 0u);
+}
+
+TEST_F(Sequencer, NoPlayListAtAllShowsAnEmptyNameAndNothingFails)
+{
+    testing_support::writeFile(exe + QStringLiteral(".ini"),
+                               "[OPT]\r\nUsed=1\r\nFavNo=5\r\nAutoRun=1\r\nServer=" + server.host() + "\r\n");
+    writeCatalogueCopy();
+    TfrmMain window(exe);
+    window.show();
+    ASSERT_TRUE(waitUntil([&] { return window.btnMemu->isEnabled(); }));
+    EXPECT_EQ(window.mmMidi->toPlainText(), QStringLiteral("No play list !!"));
+    EXPECT_EQ(window.lblLst->text(), QStringLiteral("[  ]"));
+    EXPECT_EQ(window.lblNo->text(), QStringLiteral("Tune  0 / 0"));
+    EXPECT_TRUE(errors.isEmpty());
+}
+
+TEST_F(Sequencer, ADownloadErrorIsShownInRedBoldAndTheSequenceRests)
+{
+    missing = {"a.mid"};
+    writeSettings({"a.mid", "b.mid"});
+    writeCatalogueCopy();
+    TfrmMain window(exe);
+    window.show();
+    ASSERT_TRUE(waitUntil([&] { return window.mmMidi->toPlainText() == QStringLiteral("通信エラー！！"); }));
+    runEventsFor(400);
+
+    EXPECT_EQ(window.statusColor(), QColor(255, 0, 0));
+    EXPECT_TRUE(window.mmMidi->font().bold());
+    EXPECT_EQ(requestedPaths(), std::vector<std::string>{"a.mid"});
+    EXPECT_FALSE(QFile::exists(window.State.TuneFilePath));
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+
+    window.btnPlay->Click();
+    ASSERT_TRUE(waitUntil([&] { return window.Sequencer.isPlaying(); }));
+    EXPECT_EQ(requestedPaths(), (std::vector<std::string>{"a.mid", "b.mid"})) << "Play moves on when nothing arrived";
+}
+
+TEST_F(Sequencer, AFailedCatalogueDownloadKeepsTheButtonsDisabled)
+{
+    missing = {"@Midi.DBF"};
+    catalogue.clear();
+    server.setHandler([](const TestHttpServer::Request &) { return TestHttpServer::Reply::withBody("", 500); });
+    writeSettings({"a.mid"});
+    TfrmMain window(exe);
+    window.show();
+    ASSERT_TRUE(waitUntil([&] { return window.mmMidi->toPlainText() == QStringLiteral("通信エラー！！"); }));
+    runEventsFor(400);
+    EXPECT_FALSE(window.btnMemu->isEnabled());
+    EXPECT_FALSE(window.btnPlay->isEnabled());
+    EXPECT_FALSE(QFile::exists(window.Sequencer.catalogueFile()));
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(Sequencer, TheGapIsATimerThatStopCancels)
+{
+    writeSettings({"a.mid", "b.mid"}, "AutoRun=1\r\n");
+    testing_support::writeFile(exe + QStringLiteral(".ini"),
+                               testing_support::readFile(exe + QStringLiteral(".ini")).replace(
+                                   testing_support::readFile(exe + QStringLiteral(".ini")).find("Waite=0"), 7, "Waite=1000"));
+    writeCatalogueCopy();
+    TfrmMain window(exe);
+    window.show();
+    ASSERT_TRUE(waitUntil([&] { return window.Sequencer.isWaitingForGap(); }));
+    EXPECT_EQ(requestCount(), 1u) << "the next tune waits for the gap";
+    EXPECT_EQ(window.PGB->value(), 0);
+
+    window.btnStop->Click();
+    EXPECT_FALSE(window.Sequencer.isWaitingForGap());
+    runEventsFor(1300);
+    EXPECT_EQ(requestCount(), 1u) << "Stop during the gap cancels the advance";
+    EXPECT_FALSE(window.Sequencer.hasActiveTimers()) << "a stopped player wakes nothing up";
+}
+
+TEST_F(Sequencer, WithoutAutoRunTheFirstPlayFetchesTheTuneThatIsShown)
+{
+    writeSettings({"a.mid", "b.mid"}, "AutoRun=0\r\n");
+    writeCatalogueCopy();
+    TfrmMain window(exe);
+    window.show();
+    ASSERT_TRUE(waitUntil([&] { return window.btnPlay->isEnabled(); }));
+    EXPECT_EQ(window.mmMidi->toPlainText(), QStringLiteral("待機中..."));
+    EXPECT_EQ(window.lblNo->text(), QStringLiteral("Tune : 1 / 2"));
+    EXPECT_EQ(requestCount(), 0u);
+    EXPECT_FALSE(window.Sequencer.hasActiveTimers());
+
+    window.btnPlay->Click();
+    ASSERT_TRUE(waitUntil([&] { return window.Sequencer.isPlaying(); }));
+    EXPECT_EQ(requestedPaths(), std::vector<std::string>{"a.mid"});
+    EXPECT_EQ(window.lblNo->text(), QStringLiteral("Tune : 1 / 2"));
+
+    window.btnStop->Click();
+    EXPECT_FALSE(window.Sequencer.isPlaying());
+    EXPECT_FALSE(window.Sequencer.hasActiveTimers());
+    EXPECT_EQ(window.statusColor(), QColor(0, 0, 255));
+}
+
+TEST_F(Sequencer, NextDuringATuneDownloadCancelsItQuietlyAndFetchesTheFollowingTune)
+{
+    server.setHandler([this](const TestHttpServer::Request &request) {
+        if (request.path == musicPath + "a.mid") {
+            TestHttpServer::Reply stalled = TestHttpServer::Reply::withLength("MThd", "5000");
+            stalled.hold = true;
+            return stalled;
+        }
+        return answer(request);
+    });
+    writeSettings({"a.mid", "b.mid"});
+    writeCatalogueCopy();
+    TfrmMain window(exe);
+    StatusLog log(window);
+    window.show();
+    ASSERT_TRUE(waitUntil([&] { return requestCount() == 1 && window.Sequencer.HTTPGet1.isBusy(); }));
+
+    window.Sequencer.btnPlayClick(window.btnPlay);
+    EXPECT_TRUE(window.Sequencer.HTTPGet1.isBusy()) << "Play during a download is ignored";
+    window.Sequencer.btnNextClick(window.btnNext);
+    ASSERT_TRUE(waitUntil([&] { return window.Sequencer.isPlaying(); }));
+    EXPECT_EQ(requestedPaths(), (std::vector<std::string>{"a.mid", "b.mid"}));
+    EXPECT_EQ(window.lblNo->text(), QStringLiteral("Tune : 2 / 2"));
+    EXPECT_FALSE(log.entries().contains(QStringLiteral("通信エラー！！")));
+}
+
+TEST_F(Sequencer, StopDuringATuneDownloadCancelsItAndTheCloseButtonEndsTheProgram)
+{
+    server.setHandler([](const TestHttpServer::Request &) {
+        TestHttpServer::Reply stalled = TestHttpServer::Reply::withLength("MThd", "5000");
+        stalled.hold = true;
+        return stalled;
+    });
+    writeSettings({"a.mid"});
+    writeCatalogueCopy();
+    TfrmMain window(exe);
+    window.show();
+    ASSERT_TRUE(waitUntil([&] { return window.Sequencer.HTTPGet1.isBusy(); }));
+    window.Sequencer.btnStopClick(window.btnStop);
+    ASSERT_TRUE(waitUntil([&] { return !window.Sequencer.HTTPGet1.isBusy(); }));
+    EXPECT_EQ(window.mmMidi->toPlainText(), QStringLiteral("待機中..."));
+
+    window.Sequencer.btnNextClick(nullptr);
+    ASSERT_TRUE(waitUntil([&] { return window.Sequencer.HTTPGet1.isBusy(); }));
+    QTimer::singleShot(0, window.btnClose, [&] { window.btnClose->Click(); });
+    ASSERT_TRUE(waitUntil([&] { return !window.isVisible() && !window.Sequencer.HTTPGet1.isBusy(); }));
+    EXPECT_FALSE(QFile::exists(window.State.TuneFilePath));
+}
+
+TEST_F(Sequencer, TheEditorsOkRestartsAtTheFirstTune)
+{
+    writeSettings({"a.mid", "b.mid"});
+    writeCatalogueCopy();
+    TfrmMain window(exe);
+    window.show();
+    ASSERT_TRUE(waitUntil([&] { return window.Sequencer.isPlaying(); }));
+    window.Sequencer.btnNextClick(nullptr);
+    ASSERT_TRUE(waitUntil([&] { return window.State.TuneIndex == 1 && window.Sequencer.isPlaying(); }));
+
+    window.Sequencer.restartFromFirstTune();
+    ASSERT_TRUE(waitUntil([&] { return window.Sequencer.isPlaying(); }));
+    EXPECT_EQ(requestedPaths(), (std::vector<std::string>{"a.mid", "b.mid", "a.mid"}));
+    EXPECT_EQ(window.lblNo->text(), QStringLiteral("Tune : 1 / 2"));
+}
+
+TEST(SnapToCorner, EachQuadrantGoesToItsCornerOfTheWorkArea)
+{
+    const QRect area(0, 0, 1000, 800);
+    const QSize size(146, 217);
+    EXPECT_EQ(SnapToCorner(QRect(QPoint(100, 100), size), area), QPoint(0, 0));
+    EXPECT_EQ(SnapToCorner(QRect(QPoint(700, 100), size), area), QPoint(854, 0));
+    EXPECT_EQ(SnapToCorner(QRect(QPoint(100, 600), size), area), QPoint(0, 583));
+    EXPECT_EQ(SnapToCorner(QRect(QPoint(700, 600), size), area), QPoint(854, 583));
+    // The centre exactly on the middle goes right and down; one pixel less stays.
+    EXPECT_EQ(SnapToCorner(QRect(QPoint(500 - 73, 400 - 108), size), area), QPoint(854, 583));
+    EXPECT_EQ(SnapToCorner(QRect(QPoint(500 - 74, 400 - 109), size), area), QPoint(0, 0));
+}
+
+TEST(SnapToCorner, AWorkAreaThatDoesNotStartAtTheOriginKeepsItsOffset)
+{
+    const QRect area(60, 30, 940, 770); // panels on the left and at the top
+    const QSize size(146, 217);
+    EXPECT_EQ(SnapToCorner(QRect(QPoint(70, 40), size), area), QPoint(60, 30));
+    EXPECT_EQ(SnapToCorner(QRect(QPoint(900, 700), size), area), QPoint(1000 - 146, 800 - 217));
+    EXPECT_EQ(SnapToCorner(QRect(QPoint(-50, 700), size), area), QPoint(60, 800 - 217));
+}
+
+TEST(PlayerLook, TheMenuCaptionColourFollowsTheSkinAndTheState)
+{
+    EXPECT_EQ(MenuCaptionColor(true, 0), clWhite);
+    EXPECT_EQ(MenuCaptionColor(false, 0), TColor(0xA0A0A0));
+    EXPECT_EQ(MenuCaptionColor(true, 1), clBlack);
+    EXPECT_EQ(MenuCaptionColor(false, 1), TColor(0x828282));
+    EXPECT_EQ(MenuCaptionColor(true, 7), clBlack) << "every skin but 0 is the white one";
+}

@@ -18,8 +18,6 @@
 class Sequencer
 {
 public:
-    static constexpr int framesPerStep = 64; // events are sent between steps of this size
-
     Sequencer(fluid_synth_t *synth, int sampleRate);
 
     // Takes a file (or none) and stands at its start, stopped.
@@ -42,6 +40,7 @@ public:
     bool render(float *left, float *right, int frames);
 
 private:
+    std::int64_t dueFrame(const MidiEvent &event) const;
     void sendDueEvents();
     void send(const MidiEvent &event);
     void finish();

@@ -22,7 +22,6 @@ public:
 
     // Takes a file (or none) and stands at its start, stopped.
     void setSong(std::shared_ptr<const MidiFile> song);
-    bool hasSong() const { return m_song != nullptr; }
 
     void play();
     // Halts at the current position and silences the synthesiser at once.

@@ -78,6 +78,12 @@ void Sequencer::send(const MidiEvent &event)
     }
 }
 
+std::int64_t Sequencer::dueFrame(const MidiEvent &event) const
+{
+    // The first frame whose time, rounded down to the microsecond, reaches the event's.
+    return (event.timeUs * m_sampleRate + 999999) / 1000000;
+}
+
 void Sequencer::sendDueEvents()
 {
     const auto &events = m_song->events();
@@ -102,7 +108,7 @@ bool Sequencer::render(float *left, float *right, int frames)
     bool ended = false;
     int done = 0;
     while (done < frames) {
-        int step = std::min(framesPerStep, frames - done);
+        std::int64_t step = frames - done;
         if (m_playing) {
             sendDueEvents();
             if (m_frame >= m_endFrame) {
@@ -110,10 +116,14 @@ bool Sequencer::render(float *left, float *right, int frames)
                 ended = true;
                 continue;
             }
-            step = int(std::min<std::int64_t>(step, m_endFrame - m_frame));
+            // Up to the next event or the end, whichever comes first.
+            step = std::min(step, m_endFrame - m_frame);
+            const auto &events = m_song->events();
+            if (m_nextEvent < events.size())
+                step = std::min(step, dueFrame(events[m_nextEvent]) - m_frame);
         }
-        fluid_synth_write_float(m_synth, step, left, done, 1, right, done, 1);
-        done += step;
+        fluid_synth_write_float(m_synth, int(step), left, done, 1, right, done, 1);
+        done += int(step);
         if (m_playing)
             m_frame += step;
     }

@@ -18,13 +18,10 @@
 class Sequencer
 {
 public:
-    static constexpr int framesPerStep = 64; // events are sent between steps of this size
-
     Sequencer(fluid_synth_t *synth, int sampleRate);
 
     // Takes a file (or none) and stands at its start, stopped.
     void setSong(std::shared_ptr<const MidiFile> song);
-    bool hasSong() const { return m_song != nullptr; }
 
     void play();
     // Halts at the current position and silences the synthesiser at once.
@@ -42,6 +39,7 @@ public:
     bool render(float *left, float *right, int frames);
 
 private:
+    std::int64_t dueFrame(const MidiEvent &event) const;
     void sendDueEvents();
     void send(const MidiEvent &event);
     void finish();

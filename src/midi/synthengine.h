@@ -42,8 +42,6 @@ public:
     void stop(const void *owner);
     int positionMs(const void *owner) const;
 
-    bool isSilent() const { return m_silentClock != nullptr; }
-
 private:
     SynthEngine();
     bool render(float *left, float *right, int frames);

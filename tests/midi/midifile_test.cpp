@@ -41,6 +41,14 @@ TEST(MidiFileTiming, TempoChangesInSeveralTracksGiveTheLengthAndEventTimes)
     EXPECT_EQ(file.events()[1].timeUs, 3250000);
 }
 
+TEST(MidiFileTiming, AtTheSameTickTheTempoOfTheLaterTrackHolds)
+{
+    SmfWriter smf(1, 480);
+    smf.addTrack().tempo(0, 2000000).endOfTrack(480);
+    smf.addTrack().tempo(0, 250000).endOfTrack(480);
+    EXPECT_EQ(MidiFile::parse(smf.bytes()).lengthMs(), 250);
+}
+
 TEST(MidiFileTiming, LengthRunsToTheLastEventOfTheLongestTrackIncludingTrailingRests)
 {
     SmfWriter smf(1, 100);

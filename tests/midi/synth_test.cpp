@@ -195,3 +195,23 @@ TEST(SynthCreation, ABrokenFontIsPassedOverForTheNextOne)
     const Synth synth(QStringList({broken}) + fonts);
     EXPECT_EQ(synth.soundFont(), fonts.first());
 }
+
+TEST_F(SynthRender, ANewTuneStartsFromTheDefaultInstrumentsAndControllers)
+{
+    SmfWriter first(0, 480);
+    first.addTrack().program(0, 0, 19).controller(0, 0, 7, 20).noteOn(0, 0, 60, 100).noteOff(240, 0, 60).endOfTrack();
+    sequencer->setSong(songOf(first.bytes()));
+    ASSERT_TRUE(renderSong(*sequencer, synth->sampleRate(), 5000).ended);
+
+    int font = 0, bank = 0, preset = -1, volume = -1;
+    fluid_synth_get_program(synth->synth(), 0, &font, &bank, &preset);
+    ASSERT_EQ(preset, 19);
+
+    SmfWriter second(0, 480);
+    second.addTrack().noteOn(0, 0, 60, 100).noteOff(240, 0, 60).endOfTrack();
+    sequencer->setSong(songOf(second.bytes()));
+    fluid_synth_get_program(synth->synth(), 0, &font, &bank, &preset);
+    fluid_synth_get_cc(synth->synth(), 0, 7, &volume);
+    EXPECT_EQ(preset, 0);
+    EXPECT_EQ(volume, 100);
+}

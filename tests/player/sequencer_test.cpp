@@ -1,4 +1,5 @@
 #include "app/application.h"
+#include "app/text.h"
 #include "controls/lbspeedbutton.h"
 #include "player/frmmain.h"
 #include "player/snaptocorner.h"
@@ -50,14 +51,30 @@ private:
     QStringList m_entries;
 };
 
+// Runs action once, from a timer, as soon as condition holds: also inside the nested event
+// loop of a running download, where a wait of the test itself cannot look.
+void onceWhen(QObject *context, std::function<bool()> condition, std::function<void()> action)
+{
+    auto *poll = new QTimer(context);
+    poll->setInterval(5);
+    QObject::connect(poll, &QTimer::timeout, context, [poll, condition, action] {
+        if (!condition())
+            return;
+        poll->stop();
+        poll->deleteLater();
+        action();
+    });
+    poll->start();
+}
+
 class Sequencer : public ::testing::Test
 {
 protected:
     QTemporaryDir dir;
     QString exe = dir.path() + QStringLiteral("/quavelo");
     TestHttpServer server{[this](const TestHttpServer::Request &request) { return answer(request); }};
-    std::string catalogue = "ジングルベル,Pierpont,Piano,クリスマス,0002,a.mid\r\n"
-                            "Blue Lake,,Flute,童謡,0001,b.mid\r\n";
+    std::string catalogue = *text::toCp932(QStringLiteral("ジングルベル,Pierpont,Piano,クリスマス,0002,a.mid\r\n"
+                                                          "\"Blue Lake\",,Flute,童謡,0001,b.mid\r\n"));
     std::vector<std::string> missing;
     QStringList errors;
 
@@ -144,7 +161,7 @@ TEST_F(Sequencer, AOneTuneListFetchesItsTuneAgainAfterEachGap)
     writeCatalogueCopy();
     TfrmMain window(exe);
     window.show();
-    ASSERT_TRUE(waitUntil([&] { return requestCount() >= 3; }, 20000));
+    ASSERT_TRUE(waitUntil([&] { return requestCount() >= 3 && window.Sequencer.isPlaying(); }, 20000));
     EXPECT_EQ(requestedPaths(), (std::vector<std::string>{"b.mid", "b.mid", "b.mid"}));
     EXPECT_EQ(window.lblNo->text(), QStringLiteral("Tune : 1 / 1"));
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Blue Lake"));
@@ -281,12 +298,14 @@ TEST_F(Sequencer, NextDuringATuneDownloadCancelsItQuietlyAndFetchesTheFollowingT
     TfrmMain window(exe);
     StatusLog log(window);
     window.show();
-    ASSERT_TRUE(waitUntil([&] { return requestCount() == 1 && window.Sequencer.HTTPGet1.isBusy(); }));
-
-    window.Sequencer.btnPlayClick(window.btnPlay);
-    EXPECT_TRUE(window.Sequencer.HTTPGet1.isBusy()) << "Play during a download is ignored";
-    window.Sequencer.btnNextClick(window.btnNext);
+    bool stillBusyAfterPlay = false;
+    onceWhen(&window, [&] { return requestCount() == 1 && window.Sequencer.HTTPGet1.isBusy(); }, [&] {
+        window.Sequencer.btnPlayClick(window.btnPlay);
+        stillBusyAfterPlay = window.Sequencer.HTTPGet1.isBusy();
+        window.Sequencer.btnNextClick(window.btnNext);
+    });
     ASSERT_TRUE(waitUntil([&] { return window.Sequencer.isPlaying(); }));
+    EXPECT_TRUE(stillBusyAfterPlay) << "Play during a download is ignored";
     EXPECT_EQ(requestedPaths(), (std::vector<std::string>{"a.mid", "b.mid"}));
     EXPECT_EQ(window.lblNo->text(), QStringLiteral("Tune : 2 / 2"));
     EXPECT_FALSE(log.entries().contains(QStringLiteral("通信エラー！！")));
@@ -303,14 +322,14 @@ TEST_F(Sequencer, StopDuringATuneDownloadCancelsItAndTheCloseButtonEndsTheProgra
     writeCatalogueCopy();
     TfrmMain window(exe);
     window.show();
-    ASSERT_TRUE(waitUntil([&] { return window.Sequencer.HTTPGet1.isBusy(); }));
-    window.Sequencer.btnStopClick(window.btnStop);
-    ASSERT_TRUE(waitUntil([&] { return !window.Sequencer.HTTPGet1.isBusy(); }));
+    onceWhen(&window, [&] { return requestCount() == 1 && window.Sequencer.HTTPGet1.isBusy(); },
+             [&] { window.Sequencer.btnStopClick(window.btnStop); });
+    ASSERT_TRUE(waitUntil([&] { return requestCount() == 1 && !window.Sequencer.HTTPGet1.isBusy(); }));
     EXPECT_EQ(window.mmMidi->toPlainText(), QStringLiteral("待機中..."));
 
+    onceWhen(&window, [&] { return requestCount() == 2 && window.Sequencer.HTTPGet1.isBusy(); },
+             [&] { window.btnClose->Click(); });
     window.Sequencer.btnNextClick(nullptr);
-    ASSERT_TRUE(waitUntil([&] { return window.Sequencer.HTTPGet1.isBusy(); }));
-    QTimer::singleShot(0, window.btnClose, [&] { window.btnClose->Click(); });
     ASSERT_TRUE(waitUntil([&] { return !window.isVisible() && !window.Sequencer.HTTPGet1.isBusy(); }));
     EXPECT_FALSE(QFile::exists(window.State.TuneFilePath));
 }

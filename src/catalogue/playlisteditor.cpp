@@ -263,6 +263,14 @@ void PlayListEditor::removeAllTunes()
     m_state.SavePlayList(m_state.FavIndex);
 }
 
+void PlayListEditor::changeGap(int seconds)
+{
+    m_state.WaitMs = seconds * 1000;
+    RefreshPlayList(false);
+    EditorModified = true;
+    m_state.SaveWait();
+}
+
 bool PlayListEditor::moveTune(Direction direction)
 {
     const int row = m_tunes.selectedRow();

@@ -409,3 +409,17 @@ TEST_F(PlayListEditing, ARefusedWriteLeavesTheListsMatchingTheStateInMemory)
     EXPECT_EQ(state.FavNames, (Names{"one", "two"}));
     EXPECT_EQ(readFile(folder.path() + QStringLiteral("/quavelo.ini")), twoLists);
 }
+
+TEST_F(PlayListEditing, AChangedGapIsStoredAndTheTotalFollows)
+{
+    open(twoLists);
+    editor.changeGap(3);
+    EXPECT_EQ(ReadIniInt(state.SettingsBase, "OPT", "Waite", -1), 3000);
+    EXPECT_EQ(editor.tuneCountText(), QStringLiteral("( 3 曲 00:10:21 )"));
+    EXPECT_TRUE(editor.EditorModified);
+    // The list itself is not rebuilt, so its selection stays.
+    editor.selectTuneRow(2);
+    editor.changeGap(0);
+    EXPECT_EQ(editor.tunes().selectedRow(), 2);
+    EXPECT_EQ(editor.tuneCountText(), QStringLiteral("( 3 曲 00:10:15 )"));
+}

@@ -220,24 +220,18 @@ void PlayListEditor::toggleCatalogueTune()
         return;
     std::vector<std::string> &playList = m_state.PlayList;
     const int position = text::indexOfText(playList, fileName);
+    const bool adding = !m_catalogue.isMarked(row) && position < 0;
     int rowToSelect = 0;
-    if (!m_catalogue.isMarked(row)) {
-        m_catalogue.setMark(row, true);
-        if (position < 0) {
-            playList.push_back(fileName);
-            RefreshPlayList(true);
-            rowToSelect = tuneRowOfPosition(int(playList.size()) - 1);
-        } else {
-            RefreshPlayList(true);
-        }
-    } else {
-        m_catalogue.setMark(row, false);
-        if (position >= 0) {
-            rowToSelect = tuneRowOfPosition(position);
-            playList.erase(playList.begin() + position);
-        }
-        RefreshPlayList(true);
+    if (adding) {
+        playList.push_back(fileName);
+    } else if (m_catalogue.isMarked(row) && position >= 0) {
+        rowToSelect = tuneRowOfPosition(position);
+        playList.erase(playList.begin() + position);
     }
+    // The rebuild sets the marks anew from the play list.
+    RefreshPlayList(true);
+    if (adding)
+        rowToSelect = tuneRowOfPosition(int(playList.size()) - 1);
     EditorModified = true;
     m_tunes.setSelectedRow(rowToSelect);
     selectCatalogueTune(row);

@@ -250,3 +250,43 @@ TEST(CatalogueScrolling, WheelStepsOfThreeRowsStopAtBothEnds)
     // Fewer rows than fit: the top row stays put.
     EXPECT_EQ(WheelTopRow(0, 10, 26, true), 0);
 }
+
+TEST(CatalogueSort, EveryColumnOrdersAGeneratedCatalogueWithoutLosingRows)
+{
+    // Mixed case, Japanese text and repeated keys in every column.
+    const std::vector<std::string> words = {"Alpha", "alpha", "beta", "\x90\xE1",     "\x83\x5C\x83\x69\x83\x5E",
+                                            "",      "Gamma", "0959", "1000",         "\x95\x5C"};
+    std::string text;
+    unsigned seed = 7;
+    const auto pick = [&] {
+        seed = seed * 1103515245u + 12345u;
+        return words[(seed >> 16) % words.size()];
+    };
+    for (int i = 0; i < 600; ++i)
+        text += "\"" + pick() + std::to_string(i % 5) + "\",\"" + pick() + "\",\"" + pick() + "\",\"" + pick()
+                + "\",\"" + pick() + "\",f" + std::to_string(i) + ".mid\r\n";
+    CatalogueList list;
+    list.load(text);
+    list.selectRow(123);
+    const std::string selected = list.grid().cell(123, CellFileName);
+    for (const int column : {CellTitle, CellComposer, CellInstrument, CellPlayTime, CellGenre, CellTitle}) {
+        ASSERT_TRUE(list.SortCatalogue(column));
+        const CellTable &grid = list.grid();
+        ASSERT_EQ(grid.rowCount(), 600);
+        std::vector<bool> seen(600, false);
+        for (int row = 0; row < grid.rowCount(); ++row) {
+            const int file = std::stoi(grid.cell(row, CellFileName).substr(1));
+            EXPECT_FALSE(seen[std::size_t(file)]) << file;
+            seen[std::size_t(file)] = true;
+            if (row == 0)
+                continue;
+            const std::string &key = grid.cell(row, column);
+            const std::string &previousKey = grid.cell(row - 1, column);
+            EXPECT_LE(text::compareText(previousKey, key), 0) << column << " row " << row;
+            if (column != CellTitle && key == previousKey)
+                EXPECT_LE(text::compareText(grid.cell(row - 1, CellTitle), grid.cell(row, CellTitle)), 0)
+                    << column << " row " << row;
+        }
+        EXPECT_EQ(grid.cell(grid.selectedRow(), CellFileName), selected);
+    }
+}

@@ -144,14 +144,16 @@ bool PlayListEditor::switchFavorite(int row)
     if (row == m_state.FavIndex || row < 0 || row >= int(m_state.FavNames.size()))
         return false;
     m_favorites.setSelectedRow(row);
+    // A refused write throws and ends the step; the lists shown must still match the
+    // state in memory then, so each is updated before the write that follows it.
+    m_state.SavePlayList(m_state.FavIndex);
+    m_state.FavIndex = row;
     for (CellTable::Row &cells : m_favorites.rows())
         cells[FavCurrent].clear();
     m_favorites.setCell(row, FavCurrent, "1");
-    m_state.SavePlayList(m_state.FavIndex);
-    m_state.FavIndex = row;
     m_state.LoadPlayList(m_state.FavIndex);
-    m_state.SaveFavIndex();
     RefreshPlayList(true);
+    m_state.SaveFavIndex();
     return true;
 }
 
@@ -184,8 +186,8 @@ bool PlayListEditor::deleteFavorite()
     if (m_state.FavNames.size() < 2 || row >= int(m_state.FavNames.size()))
         return false;
     const std::string name = m_state.FavNames[std::size_t(row)];
-    m_state.FavNames.erase(m_state.FavNames.begin() + row);
     EraseIniSection(m_state.SettingsBase, PlayListSection(name));
+    m_state.FavNames.erase(m_state.FavNames.begin() + row);
 
     const bool deletedCurrent = row == m_state.FavIndex;
     // Another favourite's deletion leaves the current one current, its unstored tunes
@@ -195,12 +197,11 @@ bool PlayListEditor::deleteFavorite()
     m_state.FavIndex = std::min(m_state.FavIndex, int(m_state.FavNames.size()) - 1);
     FillFavorites();
     m_state.SaveFavNames();
+    EditorModified = true;
     if (deletedCurrent)
         m_state.LoadPlayList(m_state.FavIndex);
-    m_state.SaveFavIndex();
-
     RefreshPlayList(true);
-    EditorModified = true;
+    m_state.SaveFavIndex();
     return true;
 }
 
@@ -219,24 +220,18 @@ void PlayListEditor::toggleCatalogueTune()
         return;
     std::vector<std::string> &playList = m_state.PlayList;
     const int position = text::indexOfText(playList, fileName);
+    const bool adding = !m_catalogue.isMarked(row) && position < 0;
     int rowToSelect = 0;
-    if (!m_catalogue.isMarked(row)) {
-        m_catalogue.setMark(row, true);
-        if (position < 0) {
-            playList.push_back(fileName);
-            RefreshPlayList(true);
-            rowToSelect = tuneRowOfPosition(int(playList.size()) - 1);
-        } else {
-            RefreshPlayList(true);
-        }
-    } else {
-        m_catalogue.setMark(row, false);
-        if (position >= 0) {
-            rowToSelect = tuneRowOfPosition(position);
-            playList.erase(playList.begin() + position);
-        }
-        RefreshPlayList(true);
+    if (adding) {
+        playList.push_back(fileName);
+    } else if (m_catalogue.isMarked(row) && position >= 0) {
+        rowToSelect = tuneRowOfPosition(position);
+        playList.erase(playList.begin() + position);
     }
+    // The rebuild sets the marks anew from the play list.
+    RefreshPlayList(true);
+    if (adding)
+        rowToSelect = tuneRowOfPosition(int(playList.size()) - 1);
     EditorModified = true;
     m_tunes.setSelectedRow(rowToSelect);
     selectCatalogueTune(row);
@@ -247,21 +242,27 @@ void PlayListEditor::removeTune()
     const int row = m_tunes.selectedRow();
     if (row < int(m_positions.size()))
         m_state.PlayList.erase(m_state.PlayList.begin() + m_positions[std::size_t(row)]);
-    m_state.SavePlayList(m_state.FavIndex);
     EditorModified = true;
     RefreshPlayList(true);
     m_tunes.setSelectedRow(row);
+    m_state.SavePlayList(m_state.FavIndex);
 }
 
 void PlayListEditor::removeAllTunes()
 {
     m_state.PlayList.clear();
-    ClearGrid(m_tunes, true);
-    m_positions.clear();
-    m_state.SavePlayList(m_state.FavIndex);
     EditorModified = true;
     RefreshPlayList(true);
     m_tunes.setSelectedRow(0);
+    m_state.SavePlayList(m_state.FavIndex);
+}
+
+void PlayListEditor::changeGap(int seconds)
+{
+    m_state.WaitMs = seconds * 1000;
+    RefreshPlayList(false);
+    EditorModified = true;
+    m_state.SaveWait();
 }
 
 bool PlayListEditor::moveTune(Direction direction)

@@ -76,6 +76,9 @@ public:
     void removeTune();
     void removeAllTunes();
 
+    // The gap between tunes set to that many seconds: stored, and the total follows.
+    void changeGap(int seconds);
+
     enum class Direction { Up, Down };
     // The selected play-list tune exchanged with its neighbour. False (and nothing
     // stored) at the end it would leave.

@@ -212,3 +212,81 @@ TEST(GridHelpers, SortKeysOrderAsTheTextComparisonDoes)
         }
     }
 }
+
+TEST(CatalogueDrawing, RunningNumbersAndTimesAsTheCellsShowThem)
+{
+    CatalogueList list;
+    std::string text;
+    for (int i = 0; i < 1001; ++i)
+        text += "t" + std::to_string(i) + ",c,i,g,0345,f" + std::to_string(i) + ".mid\r\n";
+    list.load(text + ",,,,,\r\n");
+    const CellTable &grid = list.grid();
+    EXPECT_EQ(CatalogueDisplayText(grid, 41, CellNumber), "042");
+    EXPECT_EQ(CatalogueDisplayText(grid, 998, CellNumber), "999");
+    EXPECT_EQ(CatalogueDisplayText(grid, 999, CellNumber), "000");
+    EXPECT_EQ(CatalogueDisplayText(grid, 1000, CellNumber), "001");
+    EXPECT_EQ(CatalogueDisplayText(grid, 5, CellPlayTime), "03:45");
+    EXPECT_EQ(CatalogueDisplayText(grid, 5, CellGenre), "g");
+
+    // The row without a title (sorted first, as its genre is empty) shows no number, and
+    // its empty time shows ":"; the numbers count rows of the current order.
+    ASSERT_EQ(grid.cell(0, CellTitle), "");
+    EXPECT_EQ(CatalogueDisplayText(grid, 0, CellNumber), "");
+    EXPECT_EQ(CatalogueDisplayText(grid, 0, CellPlayTime), ":");
+    EXPECT_EQ(CatalogueDisplayText(grid, 1, CellNumber), "002");
+}
+
+TEST(CatalogueScrolling, WheelStepsOfThreeRowsStopAtBothEnds)
+{
+    int top = 0;
+    for (int step = 0; step < 3; ++step)
+        top = WheelTopRow(top, 100, 26, true);
+    EXPECT_EQ(top, 9);
+    for (int step = 0; step < 40; ++step)
+        top = WheelTopRow(top, 100, 26, true);
+    EXPECT_EQ(top, 74);
+    EXPECT_EQ(WheelTopRow(2, 100, 26, false), 0);
+    EXPECT_EQ(WheelTopRow(0, 100, 26, false), 0);
+    // Fewer rows than fit: the top row stays put.
+    EXPECT_EQ(WheelTopRow(0, 10, 26, true), 0);
+}
+
+TEST(CatalogueSort, EveryColumnOrdersAGeneratedCatalogueWithoutLosingRows)
+{
+    // Mixed case, Japanese text and repeated keys in every column.
+    const std::vector<std::string> words = {"Alpha", "alpha", "beta", "\x90\xE1",     "\x83\x5C\x83\x69\x83\x5E",
+                                            "",      "Gamma", "0959", "1000",         "\x95\x5C"};
+    std::string text;
+    unsigned seed = 7;
+    const auto pick = [&] {
+        seed = seed * 1103515245u + 12345u;
+        return words[(seed >> 16) % words.size()];
+    };
+    for (int i = 0; i < 600; ++i)
+        text += "\"" + pick() + std::to_string(i % 5) + "\",\"" + pick() + "\",\"" + pick() + "\",\"" + pick()
+                + "\",\"" + pick() + "\",f" + std::to_string(i) + ".mid\r\n";
+    CatalogueList list;
+    list.load(text);
+    list.selectRow(123);
+    const std::string selected = list.grid().cell(123, CellFileName);
+    for (const int column : {CellTitle, CellComposer, CellInstrument, CellPlayTime, CellGenre, CellTitle}) {
+        ASSERT_TRUE(list.SortCatalogue(column));
+        const CellTable &grid = list.grid();
+        ASSERT_EQ(grid.rowCount(), 600);
+        std::vector<bool> seen(600, false);
+        for (int row = 0; row < grid.rowCount(); ++row) {
+            const int file = std::stoi(grid.cell(row, CellFileName).substr(1));
+            EXPECT_FALSE(seen[std::size_t(file)]) << file;
+            seen[std::size_t(file)] = true;
+            if (row == 0)
+                continue;
+            const std::string &key = grid.cell(row, column);
+            const std::string &previousKey = grid.cell(row - 1, column);
+            EXPECT_LE(text::compareText(previousKey, key), 0) << column << " row " << row;
+            if (column != CellTitle && key == previousKey)
+                EXPECT_LE(text::compareText(grid.cell(row - 1, CellTitle), grid.cell(row, CellTitle)), 0)
+                    << column << " row " << row;
+        }
+        EXPECT_EQ(grid.cell(grid.selectedRow(), CellFileName), selected);
+    }
+}

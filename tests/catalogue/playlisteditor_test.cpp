@@ -372,3 +372,54 @@ TEST_F(PlayListEditing, EnterInThePlayListScrollsTheCatalogueToTheTune)
     editor.removeAllTunes();
     EXPECT_FALSE(editor.scrollCatalogueToTune());
 }
+
+TEST_F(PlayListEditing, ARefusedWriteLeavesTheListsMatchingTheStateInMemory)
+{
+    testing_support::ReadOnlyFolder folder;
+    if (!folder.isValid())
+        GTEST_SKIP() << "no read-only folder can be made here";
+    folder.put(QStringLiteral("quavelo.ini"), twoLists);
+    folder.put(QStringLiteral("@Midi.DBF"), catalogue);
+    ASSERT_TRUE(folder.lock());
+    state.locate(folder.path() + QStringLiteral("/quavelo"));
+    state.LoadFavNames();
+    state.LoadCurrentPlayList();
+    editor.loadFavorites();
+    ASSERT_TRUE(editor.LoadCatalogue(folder.path() + QStringLiteral("/@Midi.DBF")));
+
+    // Removing the last shown tune twice over: each removal takes the tune of its row.
+    editor.selectTuneRow(2);
+    EXPECT_THROW(editor.removeTune(), SettingsError);
+    EXPECT_EQ(state.PlayList, (Names{"a.mid", "b.mid"}));
+    EXPECT_EQ(column(editor.tunes(), 2), (Names{"a.mid", "b.mid"}));
+    editor.selectTuneRow(2);
+    EXPECT_THROW(editor.removeTune(), SettingsError);
+    EXPECT_EQ(state.PlayList, (Names{"a.mid"}));
+    EXPECT_EQ(column(editor.tunes(), 2), (Names{"a.mid"}));
+
+    // A switch whose first store is refused leaves the current favourite current.
+    EXPECT_THROW(editor.switchFavorite(1), SettingsError);
+    EXPECT_EQ(state.FavIndex, 0);
+    EXPECT_EQ(column(editor.favorites(), 2), (Names{"1", ""}));
+    EXPECT_EQ(state.PlayList, (Names{"a.mid"}));
+
+    // A refused erase deletes nothing.
+    editor.selectFavoriteRow(1);
+    EXPECT_THROW(editor.deleteFavorite(), SettingsError);
+    EXPECT_EQ(state.FavNames, (Names{"one", "two"}));
+    EXPECT_EQ(readFile(folder.path() + QStringLiteral("/quavelo.ini")), twoLists);
+}
+
+TEST_F(PlayListEditing, AChangedGapIsStoredAndTheTotalFollows)
+{
+    open(twoLists);
+    editor.changeGap(3);
+    EXPECT_EQ(ReadIniInt(state.SettingsBase, "OPT", "Waite", -1), 3000);
+    EXPECT_EQ(editor.tuneCountText(), QStringLiteral("( 3 曲 00:10:21 )"));
+    EXPECT_TRUE(editor.EditorModified);
+    // The list itself is not rebuilt, so its selection stays.
+    editor.selectTuneRow(2);
+    editor.changeGap(0);
+    EXPECT_EQ(editor.tunes().selectedRow(), 2);
+    EXPECT_EQ(editor.tuneCountText(), QStringLiteral("( 3 曲 00:10:15 )"));
+}

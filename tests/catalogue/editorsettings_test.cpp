@@ -1,0 +1,91 @@
+#include "app/settings.h"
+#include "catalogue/editorsettings.h"
+#include "player/playerstate.h"
+#include "support/testfiles.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using testing_support::readFile;
+using testing_support::writeFile;
+
+namespace {
+
+class EditorSettingsFile : public ::testing::Test
+{
+protected:
+    QTemporaryDir dir;
+    PlayerState state;
+    const std::string original = "[OPT]\r\nWaite=2000\r\nFavNo=1\r\nShuffle=0\r\nAutoRun=1\r\n"
+                                 "[MIDI_FAV]\r\n1=one\r\n2=two\r\n"
+                                 "[MIDI_one]\r\n1=a.mid\r\n[MIDI_two]\r\n1=b.mid\r\n2=c.mid\r\n";
+
+    void SetUp() override
+    {
+        state.locate(dir.filePath(QStringLiteral("quavelo")));
+        writeFile(state.settingsFile(), original);
+    }
+};
+
+} // namespace
+
+TEST_F(EditorSettingsFile, OptionTagsNameTheirKeys)
+{
+    EXPECT_FALSE(EditorOptionOfTag(0));
+    EXPECT_FALSE(EditorOptionOfTag(5));
+    ASSERT_TRUE(EditorOptionOfTag(4));
+    EXPECT_STREQ(EditorOptionKey(*EditorOptionOfTag(1)), "Shuffle");
+    EXPECT_STREQ(EditorOptionKey(*EditorOptionOfTag(2)), "AutoRun");
+    EXPECT_STREQ(EditorOptionKey(*EditorOptionOfTag(3)), "Minimize");
+    EXPECT_STREQ(EditorOptionKey(*EditorOptionOfTag(4)), "StayOnTop");
+
+    EXPECT_TRUE(ReadEditorOption(state, EditorOption::AutoRun));
+    // A missing key reads unchecked.
+    EXPECT_FALSE(ReadEditorOption(state, EditorOption::StayOnTop));
+    WriteEditorOption(state, EditorOption::StayOnTop, true);
+    EXPECT_TRUE(ReadIniBool(state.SettingsBase, "OPT", "StayOnTop", false));
+    WriteEditorOption(state, EditorOption::AutoRun, false);
+    EXPECT_FALSE(ReadEditorOption(state, EditorOption::AutoRun));
+}
+
+TEST_F(EditorSettingsFile, RestoringPutsTheFileBackByteForByteAndReloadsTheState)
+{
+    SettingsBackup backup(state);
+    ASSERT_TRUE(backup.take());
+    EXPECT_EQ(readFile(backup.path()), original);
+
+    WriteEditorOption(state, EditorOption::Shuffle, true);
+    WriteIniInt(state.SettingsBase, "OPT", "Waite", 9000);
+    WriteIniInt(state.SettingsBase, "OPT", "FavNo", 0);
+    EraseIniSection(state.SettingsBase, "MIDI_two");
+    state.FavNames = {"changed"};
+    state.PlayList = {"x.mid"};
+    state.WaitMs = 9000;
+
+    ASSERT_TRUE(backup.restore());
+    EXPECT_EQ(readFile(state.settingsFile()), original);
+    EXPECT_EQ(state.FavNames, (std::vector<std::string>{"one", "two"}));
+    EXPECT_EQ(state.FavIndex, 1);
+    EXPECT_EQ(state.PlayList, (std::vector<std::string>{"b.mid", "c.mid"}));
+    EXPECT_EQ(state.WaitMs, 2000);
+
+    backup.remove();
+    EXPECT_FALSE(QFile::exists(backup.path()));
+}
+
+TEST_F(EditorSettingsFile, ABackupLeftByAnEarlierRunIsNeverPutBack)
+{
+    const std::string stale = "[OPT]\r\nWaite=0\r\n";
+    writeFile(state.SettingsBase + QStringLiteral(".def"), stale);
+    SettingsBackup backup(state);
+    EXPECT_FALSE(backup.restore());
+    EXPECT_EQ(readFile(state.settingsFile()), original);
+
+    // A backup that could not be taken (no settings file to copy) restores nothing either.
+    QFile::remove(state.settingsFile());
+    EXPECT_FALSE(backup.take());
+    EXPECT_FALSE(backup.restore());
+    EXPECT_EQ(readFile(state.settingsFile()), "<missing>");
+}

@@ -318,7 +318,6 @@ void TfrmMain::showEvent(QShowEvent *event)
 
 void TfrmMain::FormShow()
 {
-    QGuiApplication::setApplicationDisplayName(windowCaption);
     lblNo->clear();
     mmMidi->clear();
     Sequencer.resetForStart();

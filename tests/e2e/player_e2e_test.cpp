@@ -1,0 +1,188 @@
+// The real program under Xvfb, in a folder of its own, against the bundled catalogue
+// server: what it asks the server for, what its window shows and how it leaves its
+// settings file.
+#include "app/text.h"
+#include "catalogue/cataloguefile.h"
+#include "support/eventwait.h"
+#include "support/testfiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTcpSocket>
+
+#include <gtest/gtest.h>
+
+using testing_support::binaryDir;
+using testing_support::readFile;
+using testing_support::sourceDir;
+using testing_support::waitUntil;
+
+namespace {
+
+constexpr int screenWidth = 1024;
+constexpr int screenHeight = 768;
+const QString catalogueListen = QStringLiteral("127.0.0.1:8157");
+
+bool portIsTaken(quint16 port)
+{
+    QTcpSocket probe;
+    probe.connectToHost(QStringLiteral("127.0.0.1"), port);
+    return probe.waitForConnected(300);
+}
+
+// Output of a short X client run against the test display.
+QString runX(const QString &display, const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DISPLAY"), display);
+    process.setProcessEnvironment(environment);
+    process.start(program, arguments);
+    if (!process.waitForFinished(10000))
+        return {};
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+}
+
+class PlayerEndToEnd : public ::testing::Test
+{
+protected:
+    QTemporaryDir dir;
+    QProcess xvfb;
+    QProcess server;
+    QProcess player;
+    QString display;
+
+    void SetUp() override
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty()
+            || QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+            GTEST_SKIP() << "Xvfb and xdotool are needed";
+        if (portIsTaken(8157))
+            GTEST_SKIP() << "the catalogue port 8157 is in use on this machine";
+        startDisplay();
+        server.setProcessChannelMode(QProcess::MergedChannels);
+        server.start(binaryDir() + QStringLiteral("/quavelo-catalogue"),
+                     {QStringLiteral("--listen"), catalogueListen, QStringLiteral("--root"),
+                      sourceDir() + QStringLiteral("/server/content")});
+        ASSERT_TRUE(server.waitForStarted());
+        ASSERT_TRUE(waitUntil([] { return portIsTaken(8157); }));
+        ASSERT_TRUE(QFile::copy(binaryDir() + QStringLiteral("/quavelo"), dir.path() + QStringLiteral("/quavelo")));
+    }
+
+    void TearDown() override
+    {
+        for (QProcess *process : {&player, &server, &xvfb}) {
+            if (process->state() != QProcess::NotRunning) {
+                process->terminate();
+                if (!process->waitForFinished(5000))
+                    process->kill();
+                process->waitForFinished(2000);
+            }
+        }
+    }
+
+    void startDisplay()
+    {
+        for (int number = 90; number < 120; ++number) {
+            if (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(number)))
+                continue;
+            display = QStringLiteral(":%1").arg(number);
+            xvfb.start(QStringLiteral("Xvfb"), {display, QStringLiteral("-screen"), QStringLiteral("0"),
+                                               QStringLiteral("%1x%2x24").arg(screenWidth).arg(screenHeight),
+                                               QStringLiteral("-br"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+            if (xvfb.waitForStarted()
+                && waitUntil([this] { return !runX(display, QStringLiteral("xdpyinfo"), {}).isEmpty(); }, 5000))
+                return;
+            xvfb.kill();
+            xvfb.waitForFinished();
+        }
+        FAIL() << "no X display could be started";
+    }
+
+    void startPlayer()
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("DISPLAY"), display);
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        environment.insert(QStringLiteral("QUAVELO_AUDIO"), QStringLiteral("none"));
+        player.setProcessEnvironment(environment);
+        player.setWorkingDirectory(dir.path());
+        player.start(dir.path() + QStringLiteral("/quavelo"), {});
+        ASSERT_TRUE(player.waitForStarted());
+    }
+
+    QString windowId() const
+    {
+        return runX(display, QStringLiteral("xdotool"),
+                    {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--classname"),
+                     QStringLiteral("quavelo")})
+            .section(QLatin1Char('\n'), 0, 0);
+    }
+    QString windowName(const QString &id) const
+    {
+        return runX(display, QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), id});
+    }
+    QImage screenshot() const
+    {
+        const QString file = dir.path() + QStringLiteral("/screen.png");
+        runX(display, QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), file});
+        return QImage(file);
+    }
+    QStringList serverRequests()
+    {
+        QStringList requests;
+        const QStringList lines = QString::fromUtf8(server.readAllStandardOutput()).split(QLatin1Char('\n'));
+        m_serverLog += lines;
+        for (const QString &line : m_serverLog) {
+            if (line.contains(QStringLiteral(" GET ")))
+                requests << line.section(QLatin1Char(' '), 2, 2);
+        }
+        return requests;
+    }
+
+private:
+    QStringList m_serverLog;
+};
+
+} // namespace
+
+TEST_F(PlayerEndToEnd, AFirstStartFetchesTheCatalogueAndPlaysTuneOneInACutOutWindow)
+{
+    startPlayer();
+    const std::string catalogue = readFile(sourceDir() + QStringLiteral("/server/content/11veruvodirororir/music/@Midi.DBF"));
+    const QString firstTitle = text::fromCp932(LookupTitle(catalogue, "jingle-o.mid"));
+    ASSERT_FALSE(firstTitle.isEmpty());
+
+    QString id;
+    ASSERT_TRUE(waitUntil([&] { id = windowId(); return !id.isEmpty() && windowName(id) == firstTitle; }, 30000))
+        << "title: " << windowName(id).toStdString();
+    const QString music = QStringLiteral("/11veruvodirororir/music/");
+    EXPECT_EQ(serverRequests(), (QStringList{music + QStringLiteral("@Midi.DBF"), music + QStringLiteral("jingle-o.mid")}));
+    EXPECT_TRUE(QFile::exists(dir.path() + QStringLiteral("/@Midi.DBF")));
+
+    // The window sits in the bottom-right corner; its rounded corners show the black root
+    // window through, the face inside is painted.
+    const QImage screen = screenshot();
+    ASSERT_FALSE(screen.isNull());
+    const int left = screenWidth - 146;
+    const int top = screenHeight - 217;
+    EXPECT_EQ(QColor(screen.pixel(left, top)), QColor(Qt::black));
+    EXPECT_EQ(QColor(screen.pixel(screenWidth - 1, screenHeight - 1)), QColor(Qt::black));
+    EXPECT_NE(QColor(screen.pixel(left + 73, top + 60)), QColor(Qt::black));
+    EXPECT_NE(QColor(screen.pixel(left + 73, top + 60)), QColor(255, 0, 255));
+
+    // A click on the close button ends the program and stores the window's place.
+    runX(display, QStringLiteral("xdotool"),
+         {QStringLiteral("mousemove"), QString::number(left + 113 + 8), QString::number(top + 16 + 8),
+          QStringLiteral("click"), QStringLiteral("1")});
+    ASSERT_TRUE(player.waitForFinished(15000));
+    EXPECT_EQ(player.exitCode(), 0);
+    const std::string settings = readFile(dir.path() + QStringLiteral("/quavelo.ini"));
+    EXPECT_NE(settings.find("MainTop=" + std::to_string(top) + "\r\n"), std::string::npos) << settings;
+    EXPECT_NE(settings.find("MainLeft=" + std::to_string(left) + "\r\n"), std::string::npos) << settings;
+    EXPECT_FALSE(QFile::exists(dir.path() + QStringLiteral("/zMusic.mid")));
+}

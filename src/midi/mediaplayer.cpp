@@ -58,6 +58,11 @@ void TMediaPlayer::playEnded(std::uint64_t generation)
     deliver(Successful);
 }
 
+void TMediaPlayer::prepare()
+{
+    SynthEngine::prepareInBackground();
+}
+
 void TMediaPlayer::Open()
 {
     const bool notify = takeNotify(false);

@@ -51,6 +51,8 @@ public:
     // Reads FileName whole (the file is not held open) and readies it to play from the
     // start; an open file is closed first.
     void Open();
+    // Readies the synthesiser in the background ahead of the first Open.
+    static void prepare();
     // Returns at once; from the start again when the position stands at the end.
     void Play();
     void Stop();

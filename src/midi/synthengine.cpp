@@ -6,11 +6,23 @@
 
 #include <algorithm>
 #include <cstring>
+#include <thread>
 
 namespace {
 
 std::mutex creationLock;
 std::unique_ptr<SynthEngine> engine;
+
+// The worker that makes the engine ahead of its first use; joined before the engine goes.
+struct Preparation
+{
+    std::thread worker;
+    ~Preparation()
+    {
+        if (worker.joinable())
+            worker.join();
+    }
+} preparation;
 
 bool silentByRequest()
 {
@@ -25,6 +37,20 @@ SynthEngine &SynthEngine::instance()
     if (!engine)
         engine.reset(new SynthEngine);
     return *engine;
+}
+
+void SynthEngine::prepareInBackground()
+{
+    std::lock_guard lock(creationLock);
+    if (engine || preparation.worker.joinable())
+        return;
+    preparation.worker = std::thread([] {
+        try {
+            instance();
+        } catch (const std::exception &) {
+            // The first use tries again and reports what went wrong.
+        }
+    });
 }
 
 SynthEngine::SynthEngine()
@@ -71,6 +97,7 @@ bool SynthEngine::render(float *left, float *right, int frames)
     std::lock_guard lock(m_lock);
     if (m_sequencer.render(left, right, frames) && m_onEnd)
         m_onEnd();
+    m_firstSound.observe(left, right, frames);
     return m_sequencer.isPlaying() || fluid_synth_get_active_voice_count(m_synth.synth()) > 0;
 }
 

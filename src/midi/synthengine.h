@@ -1,5 +1,6 @@
 #pragma once
 
+#include "midi/firstsoundprobe.h"
 #include "midi/midifile.h"
 #include "midi/sequencer.h"
 #include "midi/synth.h"
@@ -28,6 +29,9 @@ public:
     // Throws SynthUnavailableError when no synthesiser or SoundFont is to be had; a later
     // call tries again.
     static SynthEngine &instance();
+    // Starts making the engine on a worker thread, so that its first use need not wait
+    // for the SoundFont to load. Does nothing once the engine exists or is being made.
+    static void prepareInBackground();
 
     ~SynthEngine();
     SynthEngine(const SynthEngine &) = delete;
@@ -48,6 +52,7 @@ private:
     static int driverCallback(void *engine, int frames, int nfx, float *fx[], int nout, float *out[]);
     bool openAudioDriver();
 
+    FirstSoundProbe m_firstSound; // outlives the audio thread
     Synth m_synth;
     mutable std::mutex m_lock;
     Sequencer m_sequencer;

@@ -164,6 +164,8 @@ void PlaybackSequencer::downloadCurrentTune()
     HTTPGet1.FileName = QFile::encodeName(State.TuneFilePath).toStdString();
     HTTPGet1.URL = baseUrl() + name;
     m_currentTuneFetched = true;
+    // The window is up; the synthesiser loads while the tune arrives.
+    TMediaPlayer::prepare();
     HTTPGet1.Download();
 }
 

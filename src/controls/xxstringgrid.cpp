@@ -56,7 +56,7 @@ TxxStringGrid::TxxStringGrid(QWidget *parent)
     verticalHeader()->setMinimumSectionSize(0);
     horizontalHeader()->setDefaultSectionSize(48);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    verticalHeader()->setDefaultSectionSize(18);
+    setDefaultRowHeight(18);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
@@ -96,14 +96,20 @@ void TxxStringGrid::setColWidths(int column, int width)
     horizontalHeader()->resizeSection(column, std::max(width, 0));
 }
 
+// The row height is the height of a cell; the grid line below it comes on top.
+int TxxStringGrid::gridLineWidth() const
+{
+    return showGrid() ? 1 : 0;
+}
+
 int TxxStringGrid::DefaultRowHeight() const
 {
-    return verticalHeader()->defaultSectionSize();
+    return verticalHeader()->defaultSectionSize() - gridLineWidth();
 }
 
 void TxxStringGrid::setDefaultRowHeight(int height)
 {
-    verticalHeader()->setDefaultSectionSize(height);
+    verticalHeader()->setDefaultSectionSize(std::max(height, 0) + gridLineWidth());
 }
 
 int TxxStringGrid::Row() const
@@ -133,8 +139,8 @@ void TxxStringGrid::setTopRow(int row)
 
 int TxxStringGrid::VisibleRowCount() const
 {
-    const int height = DefaultRowHeight();
-    return height > 0 ? viewport()->height() / height : 0;
+    const int pitch = verticalHeader()->defaultSectionSize();
+    return pitch > 0 ? viewport()->height() / pitch : 0;
 }
 
 void TxxStringGrid::wheel(QWheelEvent *event)

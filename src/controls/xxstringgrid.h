@@ -12,7 +12,7 @@ Q_DECLARE_FLAGS(TGridDrawState, TGridDrawFlag)
 Q_DECLARE_OPERATORS_FOR_FLAGS(TGridDrawState)
 
 // A string grid (a table view over StringGridModel) set up as the editor's lists are:
-// no fixed rows or columns, rows of 18 pixels, columns of 48, whole-row selection, the
+// no fixed rows or columns, cells 18 pixels high above a grid line, columns of 48, whole-row selection, the
 // view following the scroll thumb, a vertical scroll bar only, a white background.
 // It never scrolls itself on the wheel: every wheel event is one OnMouseWheel step, and
 // the handler decides how far to scroll.
@@ -66,6 +66,7 @@ protected:
 
 private:
     void wheel(QWheelEvent *event);
+    int gridLineWidth() const;
 
     StringGridModel m_model;
 };

@@ -24,7 +24,10 @@ std::optional<std::string_view> headerName(std::string_view line)
     if (line.empty() || line.front() != '[')
         return std::nullopt;
     line.remove_prefix(1);
-    const std::size_t close = line.find(']');
+    // A "]" that is the second byte of a double-byte character (as in "ゾ") ends nothing.
+    std::size_t close = 0;
+    while (close < line.size() && line[close] != ']')
+        close = text::nextCharPos(line, close);
     return trimBlanks(line.substr(0, close));
 }
 

@@ -1,4 +1,5 @@
 #include "app/inidocument.h"
+#include "app/text.h"
 #include "app/settings.h"
 #include "support/testfiles.h"
 
@@ -130,6 +131,16 @@ TEST_F(SettingsFile, ALongPlayListReadsBackWhole)
         tunes.push_back("tune_number_" + std::to_string(i) + ".mid");
     WriteIniList(base, "MIDI_LONG", tunes, 0);
     EXPECT_EQ(list("MIDI_LONG"), tunes);
+}
+
+TEST_F(SettingsFile, ASectionNameEndingInADoubleByteCharacterWithATrailBracketRoundTrips)
+{
+    // "ゾ" is 0x83 0x5D in CP932: its second byte is "]".
+    const std::string name = "MIDI_" + *text::toCp932(QStringLiteral("ゾウのうた"));
+    WriteIniList(base, name, {"a.mid", "b.mid"}, 0);
+    WriteIniList(base, "MIDI_OTHER", {"c.mid"}, 0);
+    EXPECT_EQ(list(name), (std::vector<std::string>{"a.mid", "b.mid"}));
+    EXPECT_EQ(list("MIDI_OTHER"), std::vector<std::string>{"c.mid"});
 }
 
 TEST_F(SettingsFile, RenameRewritesOnlyTheFirstMatchingHeader)

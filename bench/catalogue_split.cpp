@@ -22,8 +22,8 @@ void SplitCatalogue(benchmark::State &state)
     }
     std::size_t rows = 0;
     for (auto _ : state) {
-        const auto content = atomicfile::readAll(QString::fromLocal8Bit(path));
-        const CatalogueTable table(content.value_or(std::string()));
+        auto content = atomicfile::readAll(QString::fromLocal8Bit(path));
+        const CatalogueTable table(std::move(content).value_or(std::string()));
         rows = table.rowCount();
         benchmark::DoNotOptimize(table.cell(rows - 1, CellFileName).data());
     }

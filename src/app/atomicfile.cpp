@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -16,10 +17,23 @@ std::optional<std::string> readAll(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return std::string(bytes.constData(), bytes.size());
+    // Read straight into the string: a catalogue is megabytes, and every copy of it costs
+    // as much as splitting it.
+    std::string content;
+    std::size_t filled = 0;
+    content.resize(std::size_t(std::max<qint64>(file.size(), 0)) + 1);
+    for (;;) {
+        const qint64 got = file.read(content.data() + filled, qint64(content.size() - filled));
+        if (got < 0)
+            return std::nullopt;
+        filled += std::size_t(got);
+        if (got == 0 || file.atEnd())
+            break;
+        if (filled == content.size())
+            content.resize(content.size() * 2);
+    }
+    content.resize(filled);
+    return content;
 }
 
 namespace {

@@ -149,10 +149,12 @@ std::vector<std::string> SplitCatalogueFields(std::string_view line)
 CatalogueTable::CatalogueTable(std::string text)
     : m_text(std::move(text))
 {
-    // Fields with doubled quotes are unescaped into extra, which is appended to the
-    // buffer once the whole text is split (appending earlier would move the text).
-    const std::size_t textSize = m_text.size();
-    std::string extra;
+    // One row a line: counting the line feeds first spares the rows' regrowth.
+    std::size_t lineFeeds = 0;
+    for (const char *p = m_text.data(), *end = p + m_text.size();
+         (p = static_cast<const char *>(std::memchr(p, '\n', std::size_t(end - p)))); ++p)
+        ++lineFeeds;
+    m_rows.reserve(lineFeeds + 1);
     std::string scratch;
     forEachLine(m_text, [&](std::string_view line) {
         std::array<Span, 8> &cells = m_rows.emplace_back();
@@ -161,20 +163,21 @@ CatalogueTable::CatalogueTable(std::string text)
             Span &span = cells[column++];
             span.length = std::uint32_t(field.size());
             if (field.data() == scratch.data()) {
-                span.offset = std::uint32_t(textSize + extra.size());
-                extra += field;
+                span.offset = std::uint32_t(m_unescaped.size()) | UnescapedBit;
+                m_unescaped += field;
             } else {
                 span.offset = std::uint32_t(field.data() - m_text.data());
             }
             return column < cells.size();
         });
     });
-    m_text += extra;
 }
 
 std::string_view CatalogueTable::cell(std::size_t row, int column) const
 {
     const Span span = m_rows[row][std::size_t(column)];
+    if (span.offset & UnescapedBit)
+        return std::string_view(m_unescaped).substr(span.offset & ~UnescapedBit, span.length);
     return std::string_view(m_text).substr(span.offset, span.length);
 }
 

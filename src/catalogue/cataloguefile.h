@@ -51,7 +51,12 @@ private:
         std::uint32_t length = 0;
     };
 
+    // Offsets with this bit set point into m_unescaped, the fields whose doubled quotes
+    // were undone; the others into the text itself, which is never copied.
+    static constexpr std::uint32_t UnescapedBit = 0x80000000u;
+
     std::string m_text;
+    std::string m_unescaped;
     std::vector<std::array<Span, 8>> m_rows;
 };
 

@@ -105,7 +105,7 @@ void CatalogueList::load(std::string catalogueText)
 
 bool CatalogueList::loadFile(const QString &path)
 {
-    const std::optional<std::string> content = atomicfile::readAll(path);
+    std::optional<std::string> content = atomicfile::readAll(path);
     if (!content) {
         ResetHeaders();
         ClearGrid(m_grid, true);

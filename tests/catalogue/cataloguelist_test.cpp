@@ -283,9 +283,10 @@ TEST(CatalogueSort, EveryColumnOrdersAGeneratedCatalogueWithoutLosingRows)
             const std::string &key = grid.cell(row, column);
             const std::string &previousKey = grid.cell(row - 1, column);
             EXPECT_LE(text::compareText(previousKey, key), 0) << column << " row " << row;
-            if (column != CellTitle && key == previousKey)
+            if (column != CellTitle && key == previousKey) {
                 EXPECT_LE(text::compareText(grid.cell(row - 1, CellTitle), grid.cell(row, CellTitle)), 0)
                     << column << " row " << row;
+            }
         }
         EXPECT_EQ(grid.cell(grid.selectedRow(), CellFileName), selected);
     }

@@ -18,10 +18,12 @@ namespace {
 const QColor statusBlue(0, 0, 255);
 const QColor statusRed(255, 0, 0);
 
+// Coarse timers may fire 5 % late; the steps of the sequence keep their own time.
 void makeOneShot(QTimer &timer, int interval)
 {
     timer.setSingleShot(true);
     timer.setInterval(interval);
+    timer.setTimerType(Qt::PreciseTimer);
 }
 
 } // namespace
@@ -36,8 +38,8 @@ PlaybackSequencer::PlaybackSequencer(PlayerState &state, SequencerView &view, QO
     makeOneShot(timDown2, 50);
     makeOneShot(timDown, 150);
     timPlay.setInterval(50);
-    m_gap.setSingleShot(true);
-    m_deferredAdvance.setSingleShot(true);
+    makeOneShot(m_gap, 0);
+    makeOneShot(m_deferredAdvance, 0);
     connect(&timBegin, &QTimer::timeout, this, &PlaybackSequencer::timBeginTimer);
     connect(&timDown1, &QTimer::timeout, this, &PlaybackSequencer::timDown1Timer);
     connect(&timDown2, &QTimer::timeout, this, &PlaybackSequencer::timDown2Timer);

@@ -633,13 +633,10 @@ void TfrmMidi::gridMouseWheel(TxxStringGrid *grid, int wheel)
 bool TfrmMidi::gridMouse(TxxStringGrid *grid, QEvent *event)
 {
     auto *mouse = static_cast<QMouseEvent *>(event);
-    if (event->type() == QEvent::MouseButtonDblClick) {
-        if (mouse->button() == Qt::LeftButton)
-            gridActivated(grid);
-        return true;
-    }
+    const bool doubleClick = event->type() == QEvent::MouseButtonDblClick;
     const int row = grid->RowAt(mouse->position().toPoint());
-    if (row >= 0) {
+    // The second press of a double-click selects as any press does.
+    if (row >= 0 && !(doubleClick && row == grid->Row())) {
         selectRowQuietly(grid, row);
         if (grid == sgdMidi)
             Catalogue.selectRow(row);
@@ -651,6 +648,8 @@ bool TfrmMidi::gridMouse(TxxStringGrid *grid, QEvent *event)
             gridRowMoved(grid, row);
     }
     grid->setFocus();
+    if (doubleClick && mouse->button() == Qt::LeftButton)
+        gridActivated(grid);
     return true;
 }
 

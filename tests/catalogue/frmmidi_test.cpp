@@ -202,9 +202,9 @@ TEST_F(EditorWindow, HeaderClicksSortOnceAndKeepTheSelectedTune)
     EXPECT_FALSE(editor->pnlHeaders[4]->font().bold());
 
     // A second click on the active header changes nothing.
-    editor->Catalogue.selectRow(3);
     QTest::mouseClick(editor->pnlHeaders[1], Qt::LeftButton);
     EXPECT_EQ(editor->sgdMidi->Row(), 1);
+    EXPECT_TRUE(editor->pnlHeaders[1]->font().bold());
 
     QTest::mouseClick(editor->pnlHeaders[4], Qt::LeftButton);
     EXPECT_EQ(titleOfRow(0), "Aria");
@@ -250,17 +250,19 @@ TEST_F(EditorWindow, ADoubleClickAddsATuneAndASecondRemovesIt)
     writeSettings("1=a.mid\r\n");
     openLoadedEditor();
 
-    doubleClickCatalogueTune("c.mid");
-    EXPECT_EQ(player->State.PlayList, (std::vector<std::string>{"a.mid", "c.mid"}));
+    doubleClickCatalogueTune("b.mid");
+    EXPECT_EQ(player->State.PlayList, (std::vector<std::string>{"a.mid", "b.mid"}));
     EXPECT_EQ(editor->sgdList->RowCount(), 2);
     EXPECT_EQ(editor->sgdList->Row(), 1);
-    EXPECT_EQ(editor->lblLstNo->text(), QStringLiteral("( 2 曲 00:05:47 )"));
+    EXPECT_EQ(editor->sgdList->Cells(1, 1), QStringLiteral("Blue Lake"));
+    EXPECT_EQ(editor->lblLstNo->text(), QStringLiteral("( 2 曲 00:07:32 )"));
+    EXPECT_EQ(editor->lblMID01->text(), QStringLiteral("Blue Lake"));
     EXPECT_TRUE(editor->Editor.EditorModified);
-    EXPECT_TRUE(editor->Catalogue.isMarked(editor->Catalogue.rowOfFile("c.mid")));
+    EXPECT_TRUE(editor->Catalogue.isMarked(editor->Catalogue.rowOfFile("b.mid")));
 
     QTest::keyClick(editor->sgdMidi, Qt::Key_Return);
     EXPECT_EQ(player->State.PlayList, std::vector<std::string>{"a.mid"});
-    EXPECT_FALSE(editor->Catalogue.isMarked(editor->Catalogue.rowOfFile("c.mid")));
+    EXPECT_FALSE(editor->Catalogue.isMarked(editor->Catalogue.rowOfFile("b.mid")));
     EXPECT_EQ(editor->lblLstNo->text(), QStringLiteral("( 1 曲 00:03:00 )"));
 }
 
@@ -275,7 +277,7 @@ TEST_F(EditorWindow, OkStoresTheEditedListAndGivesTagOne)
 
     EXPECT_EQ(editor->Tag, 1);
     EXPECT_FALSE(editor->isVisible());
-    EXPECT_NE(readFile(ini).find("[MIDI_list]\r\n1=a.mid\r\n2=b.mid\r\n"), std::string::npos);
+    EXPECT_NE(readFile(ini).find("[MIDI_list]\r\n1=a.mid\r\n2=b.mid\r\n"), std::string::npos) << readFile(ini);
     EXPECT_FALSE(QFile::exists(exe + QStringLiteral(".def")));
     EXPECT_FALSE(QFile::exists(editor->SamplePath));
 }

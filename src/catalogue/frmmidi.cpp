@@ -264,15 +264,15 @@ void TfrmMidi::createMenuPanel()
         rbOptions[std::size_t(i)] = box;
     }
 
-    lblWaite = createLabel(pnlMenu, {262, 9, 84, 14}, QStringLiteral("曲間ギャップ :"), false);
+    lblWaite = createLabel(pnlMenu, {258, 9, 100, 14}, QStringLiteral("曲間ギャップ :"), false);
     lblWaite->setToolTip(QStringLiteral("曲間の無音時間の設定"));
     QStringList digits;
     for (int i = 0; i < 10; ++i)
         digits << QString(QChar(0xFF10 + i));
-    cmbWaite = createCombo({350, 5, 90, 20}, 0, digits);
+    cmbWaite = createCombo({360, 5, 86, 20}, 0, digits);
     cmbWaite->setToolTip(lblWaite->toolTip());
-    lblSkin = createLabel(pnlMenu, {262, 33, 88, 14}, QStringLiteral("プレーヤースキン :"), false);
-    cmbSkin = createCombo({350, 29, 90, 20}, 1, {QStringLiteral("ブラック"), QStringLiteral("シルバー")});
+    lblSkin = createLabel(pnlMenu, {258, 33, 100, 14}, QStringLiteral("プレーヤースキン :"), false);
+    cmbSkin = createCombo({360, 29, 86, 20}, 1, {QStringLiteral("ブラック"), QStringLiteral("シルバー")});
 
     btnPlay = createButton(pnlMenu, {456, 5, 50, 21}, QStringLiteral("再生"));
     btnPlay->setToolTip(QStringLiteral("演奏の開始 (スペースキー)"));

@@ -430,3 +430,104 @@ TEST_F(EditorWindow, MenuOpensTheEditorModallyAndOkRestartsTheEditedList)
     EXPECT_EQ(player->State.TuneIndex, 0);
     EXPECT_TRUE(player->btnMemu->isEnabled());
 }
+
+TEST_F(EditorWindow, SwitchingTheFavouriteStoresTheOldListFirst)
+{
+    writeSettings("1=a.mid\r\n");
+    openLoadedEditor();
+    doubleClickCatalogueTune("b.mid");
+    QTest::mouseClick(editor->sgdFav->viewport(), Qt::LeftButton, {}, cellCentre(editor->sgdFav, 1));
+
+    const std::string stored = readFile(ini);
+    EXPECT_NE(stored.find("[MIDI_list]\r\n1=a.mid\r\n2=b.mid\r\n"), std::string::npos) << stored;
+    EXPECT_NE(stored.find("FavNo=1"), std::string::npos);
+    EXPECT_EQ(player->State.FavIndex, 1);
+    EXPECT_EQ(player->State.PlayList, std::vector<std::string>{"c.mid"});
+    EXPECT_EQ(editor->sgdList->Cells(1, 0), QStringLiteral("Aria"));
+    EXPECT_EQ(editor->sgdFav->Cells(2, 0), QString());
+    EXPECT_EQ(editor->sgdFav->Cells(2, 1), QStringLiteral("1"));
+    EXPECT_TRUE(editor->Catalogue.isMarked(editor->Catalogue.rowOfFile("c.mid")));
+    EXPECT_FALSE(editor->Catalogue.isMarked(editor->Catalogue.rowOfFile("b.mid")));
+
+    // A right click only selects: the favourite stays current.
+    QTest::mouseClick(editor->sgdFav->viewport(), Qt::RightButton, {}, cellCentre(editor->sgdFav, 0));
+    EXPECT_EQ(editor->sgdFav->Row(), 0);
+    EXPECT_EQ(player->State.FavIndex, 1);
+}
+
+TEST_F(EditorWindow, MovesExchangeTheTunesShownAndStoreNothingAtTheEnds)
+{
+    writeSettings("1=a.mid\r\n2=notlisted.mid\r\n3=b.mid\r\n");
+    openLoadedEditor();
+    const std::string before = readFile(ini);
+    QTest::mouseClick(editor->sgdList->viewport(), Qt::LeftButton, {}, cellCentre(editor->sgdList, 0));
+    editor->btnUp->Click();
+    EXPECT_EQ(readFile(ini), before);
+    EXPECT_FALSE(editor->Editor.EditorModified);
+
+    QTest::mouseClick(editor->sgdList->viewport(), Qt::LeftButton, {}, cellCentre(editor->sgdList, 1));
+    editor->btnDown->Click();
+    EXPECT_EQ(readFile(ini), before);
+
+    // The two tunes shown change places; the tune that the catalogue lacks keeps its own.
+    editor->btnUp->Click();
+    EXPECT_EQ(player->State.PlayList, (std::vector<std::string>{"b.mid", "notlisted.mid", "a.mid"}));
+    EXPECT_EQ(editor->sgdList->Row(), 0);
+    EXPECT_EQ(editor->sgdList->Cells(1, 0), QStringLiteral("Blue Lake"));
+    EXPECT_NE(readFile(ini).find("[MIDI_list]\r\n1=b.mid\r\n2=notlisted.mid\r\n3=a.mid\r\n"), std::string::npos);
+    EXPECT_TRUE(editor->Editor.EditorModified);
+}
+
+TEST_F(EditorWindow, DeletingTheOnlyTuneStoresAtOnceAndLeavesOneEmptyRow)
+{
+    writeSettings("1=a.mid\r\n");
+    openLoadedEditor();
+    editor->sgdList->setFocus();
+    QTest::keyClick(editor->sgdList, Qt::Key_Delete);
+
+    EXPECT_TRUE(player->State.PlayList.empty());
+    EXPECT_EQ(readFile(ini).find("[MIDI_list]\r\n1="), std::string::npos);
+    EXPECT_EQ(editor->sgdList->RowCount(), 1);
+    EXPECT_EQ(editor->sgdList->Cells(1, 0), QString());
+    EXPECT_EQ(editor->lblLstNo->text(), QStringLiteral("( 0 曲 00:00:00 )"));
+    EXPECT_FALSE(editor->Catalogue.isMarked(editor->Catalogue.rowOfFile("a.mid")));
+}
+
+TEST_F(EditorWindow, SpaceDuringAPreviewDownloadStartsNoSecondOne)
+{
+    writeSettings("1=a.mid\r\n");
+    openLoadedEditor();
+    server.setHandler([](const TestHttpServer::Request &) {
+        TestHttpServer::Reply stalled = TestHttpServer::Reply::withLength("MThd", "5000");
+        stalled.hold = true;
+        return stalled;
+    });
+    const std::size_t before = server.requests().size();
+    // The first Space waits in its download; the second arrives meanwhile, then Escape
+    // ends the window and with it the download.
+    QTimer::singleShot(100, [this] {
+        QTest::keyClick(editor->sgdMidi, Qt::Key_Space);
+        QTimer::singleShot(100, [this] { QTest::keyClick(editor->sgdMidi, Qt::Key_Escape); });
+    });
+    QTest::keyClick(editor->sgdMidi, Qt::Key_Space);
+
+    EXPECT_EQ(server.requests().size(), before + 1);
+    EXPECT_FALSE(editor->isVisible());
+    EXPECT_EQ(editor->PGB->value(), 0);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(EditorWindow, ClosingTheWindowByOtherMeansCancels)
+{
+    writeSettings("1=a.mid\r\n", "StayOnTop=0\r\n");
+    const std::string before = readFile(ini);
+    openLoadedEditor();
+    QTest::mouseClick(editor->rbOptions[3], Qt::LeftButton);
+    EXPECT_NE(readFile(ini).find("StayOnTop=1"), std::string::npos);
+
+    editor->close();
+    EXPECT_FALSE(editor->isVisible());
+    EXPECT_EQ(editor->Tag, 0);
+    EXPECT_EQ(readFile(ini), before);
+    EXPECT_FALSE(player->do_StayOnTop->isChecked());
+}

@@ -6,6 +6,7 @@
 #include "controls/xxcombobox.h"
 #include "controls/xxstringgrid.h"
 #include "dialogs/frmconfirm.h"
+#include "dialogs/frminput.h"
 #include "player/frmmain.h"
 #include "support/eventwait.h"
 #include "support/httpserver.h"
@@ -17,6 +18,7 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -62,6 +64,33 @@ public:
 
 private:
     Qt::Key m_key;
+    QTimer m_poll;
+};
+
+// Types a name into the next name dialog and presses Enter; remembers the text offered.
+class NameAnswerer
+{
+public:
+    explicit NameAnswerer(const QString &name)
+    {
+        m_poll.setInterval(5);
+        QObject::connect(&m_poll, &QTimer::timeout, [this, name] {
+            auto *dialog = dynamic_cast<TfrmInput *>(QApplication::activeModalWidget());
+            if (!dialog || !dialog->isVisible())
+                return;
+            m_poll.stop();
+            title = dialog->lblTitle->text();
+            offered = dialog->edtInp->text();
+            dialog->edtInp->setText(name);
+            QTest::keyClick(dialog, Qt::Key_Return);
+        });
+        m_poll.start();
+    }
+
+    QString title;
+    QString offered;
+
+private:
     QTimer m_poll;
 };
 
@@ -530,4 +559,46 @@ TEST_F(EditorWindow, ClosingTheWindowByOtherMeansCancels)
     EXPECT_EQ(editor->Tag, 0);
     EXPECT_EQ(readFile(ini), before);
     EXPECT_FALSE(player->do_StayOnTop->isChecked());
+}
+
+TEST_F(EditorWindow, AnAddedFavouriteBecomesCurrentWithTheTunesListed)
+{
+    writeSettings("1=a.mid\r\n2=b.mid\r\n");
+    openLoadedEditor();
+    NameAnswerer answer(QStringLiteral("new"));
+    editor->btnAddFav->Click();
+
+    EXPECT_EQ(answer.title, QStringLiteral("お気に入りの追加"));
+    EXPECT_EQ(answer.offered, QStringLiteral("新規"));
+    EXPECT_EQ(player->State.FavNames, (std::vector<std::string>{"list", "other", "new"}));
+    EXPECT_EQ(player->State.FavIndex, 2);
+    EXPECT_EQ(editor->sgdFav->RowCount(), 3);
+    EXPECT_EQ(editor->sgdFav->Row(), 2);
+    EXPECT_EQ(editor->sgdFav->Cells(2, 2), QStringLiteral("1"));
+    EXPECT_EQ(editor->lblFavNo->text(), QStringLiteral("( 3 種類 )"));
+    EXPECT_EQ(editor->sgdList->RowCount(), 2);
+    const std::string stored = readFile(ini);
+    EXPECT_NE(stored.find("FavNo=2"), std::string::npos);
+    EXPECT_NE(stored.find("[MIDI_FAV]\r\n1=list\r\n2=other\r\n3=new\r\n"), std::string::npos);
+
+    editor->btnOK->Click();
+    EXPECT_NE(readFile(ini).find("[MIDI_new]\r\n1=a.mid\r\n2=b.mid\r\n"), std::string::npos);
+    EXPECT_NE(readFile(ini).find("[MIDI_list]\r\n1=a.mid\r\n2=b.mid\r\n"), std::string::npos);
+}
+
+TEST_F(EditorWindow, RenamingByEnterKeepsTheFavouritesTunes)
+{
+    writeSettings("1=a.mid\r\n");
+    openLoadedEditor();
+    NameAnswerer answer(QStringLiteral("mine"));
+    editor->sgdFav->setFocus();
+    QTest::keyClick(editor->sgdFav, Qt::Key_Return);
+
+    EXPECT_EQ(answer.title, QStringLiteral("名前の変更"));
+    EXPECT_EQ(answer.offered, QStringLiteral("list"));
+    EXPECT_EQ(editor->sgdFav->Cells(1, 0), QStringLiteral("mine"));
+    const std::string stored = readFile(ini);
+    EXPECT_NE(stored.find("[MIDI_mine]\r\n1=a.mid\r\n"), std::string::npos) << stored;
+    EXPECT_EQ(stored.find("[MIDI_list]"), std::string::npos);
+    EXPECT_TRUE(editor->Editor.EditorModified);
 }

@@ -23,6 +23,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -601,4 +602,43 @@ TEST_F(EditorWindow, RenamingByEnterKeepsTheFavouritesTunes)
     EXPECT_NE(stored.find("[MIDI_mine]\r\n1=a.mid\r\n"), std::string::npos) << stored;
     EXPECT_EQ(stored.find("[MIDI_list]"), std::string::npos);
     EXPECT_TRUE(editor->Editor.EditorModified);
+}
+
+TEST_F(EditorWindow, EachWheelStepMovesTheCatalogueThreeRows)
+{
+    catalogue.clear();
+    for (int i = 0; i < 100; ++i)
+        catalogue += "t" + std::to_string(1000 + i) + ",c,i,g,0100,f" + std::to_string(i) + ".mid\r\n";
+    writeSettings("1=f5.mid\r\n");
+    openLoadedEditor();
+    const auto turn = [this](int delta) {
+        const QPointF at = cellCentre(editor->sgdMidi, 0);
+        QWheelEvent wheel(at, editor->sgdMidi->viewport()->mapToGlobal(at), {}, {0, delta}, Qt::NoButton, {},
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(editor->sgdMidi->viewport(), &wheel);
+    };
+    for (int step = 0; step < 3; ++step)
+        turn(-120);
+    EXPECT_EQ(editor->sgdMidi->TopRow(), 9);
+    turn(120);
+    EXPECT_EQ(editor->sgdMidi->TopRow(), 6);
+    for (int step = 0; step < 50; ++step)
+        turn(-120);
+    EXPECT_LE(editor->sgdMidi->TopRow(), 100 - editor->sgdMidi->VisibleRowCount() + 2);
+    EXPECT_GE(editor->sgdMidi->TopRow(), 100 - editor->sgdMidi->VisibleRowCount());
+}
+
+TEST_F(EditorWindow, EnterInThePlayListSelectsItsTuneInTheCatalogue)
+{
+    writeSettings("1=a.mid\r\n2=b.mid\r\n");
+    openLoadedEditor();
+    QTest::mouseClick(editor->sgdList->viewport(), Qt::LeftButton, {}, cellCentre(editor->sgdList, 1));
+    EXPECT_EQ(editor->Editor.SelectedFile, "b.mid");
+    EXPECT_EQ(editor->lblMID01->text(), QStringLiteral("Blue Lake"));
+
+    QTest::keyClick(editor->sgdList, Qt::Key_Return);
+    EXPECT_EQ(editor->sgdMidi->Row(), editor->Catalogue.rowOfFile("b.mid"));
+    EXPECT_EQ(editor->Catalogue.grid().selectedRow(), editor->Catalogue.rowOfFile("b.mid"));
+    // Nothing was added or removed by it.
+    EXPECT_EQ(player->State.PlayList.size(), 2u);
 }

@@ -4,6 +4,7 @@
 #include "app/cursors.h"
 #include "app/settings.h"
 #include "catalogue/cataloguehost.h"
+#include "catalogue/frmmidi.h"
 #include "controls/lbspeedbutton.h"
 #include "player/snaptocorner.h"
 #include "player/windowdragger.h"
@@ -447,6 +448,14 @@ void TfrmMain::btnMemuClick()
 {
     Sequencer.btnStopClick(nullptr);
     SetControlsEnabled(false);
+    int tag = 0;
+    {
+        TfrmMidi editor(this);
+        editor.exec();
+        tag = editor.Tag;
+    }
+    if (tag == 1)
+        Sequencer.restartFromFirstTune();
     SetControlsEnabled(true);
 }
 

@@ -2,7 +2,9 @@
 // server: what it asks the server for, what its window shows and how it leaves its
 // settings file.
 #include "app/text.h"
+#include "app/settings.h"
 #include "catalogue/cataloguefile.h"
+#include "catalogue/cataloguelist.h"
 #include "support/eventwait.h"
 #include "support/testfiles.h"
 
@@ -15,6 +17,8 @@
 #include <QTcpSocket>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using testing_support::binaryDir;
 using testing_support::readFile;
@@ -185,4 +189,70 @@ TEST_F(PlayerEndToEnd, AFirstStartFetchesTheCatalogueAndPlaysTuneOneInACutOutWin
     EXPECT_NE(settings.find("MainTop=" + std::to_string(top) + "\r\n"), std::string::npos) << settings;
     EXPECT_NE(settings.find("MainLeft=" + std::to_string(left) + "\r\n"), std::string::npos) << settings;
     EXPECT_FALSE(QFile::exists(dir.path() + QStringLiteral("/zMusic.mid")));
+}
+
+TEST_F(PlayerEndToEnd, MenuThenADoubleClickInTheCatalogueAndOkStoreTheListAndPlayItsFirstTune)
+{
+    startPlayer();
+    const std::string content = readFile(sourceDir() + QStringLiteral("/server/content/11veruvodirororir/music/@Midi.DBF"));
+    const QString firstTitle = text::fromCp932(LookupTitle(content, "jingle-o.mid"));
+    QString id;
+    ASSERT_TRUE(waitUntil([&] { id = windowId(); return !id.isEmpty() && windowName(id) == firstTitle; }, 30000));
+    const int left = screenWidth - 146;
+    const int top = screenHeight - 217;
+    const QString base = dir.path() + QStringLiteral("/quavelo");
+    const auto currentSection = [&base] {
+        const int favNo = ReadIniInt(base, "OPT", "FavNo", 0);
+        return "MIDI_" + ReadIniString(base, "MIDI_FAV", std::to_string(favNo + 1), "");
+    };
+    const auto click = [this](int x, int y, int count) {
+        runX(display, QStringLiteral("xdotool"),
+             {QStringLiteral("mousemove"), QString::number(x), QString::number(y), QStringLiteral("click"),
+              QStringLiteral("--repeat"), QString::number(count), QStringLiteral("--delay"), QStringLiteral("60"),
+              QStringLiteral("1")});
+    };
+
+    // The first catalogue row after the editor's load, as the editor orders it.
+    CatalogueList catalogue;
+    ASSERT_TRUE(catalogue.loadFile(dir.path() + QStringLiteral("/@Midi.DBF")));
+    const std::string firstRowFile = catalogue.grid().cell(0, CellFileName);
+    std::vector<std::string> expected;
+    ReadIniList(base, currentSection(), expected);
+    ASSERT_FALSE(expected.empty());
+    const auto listed = std::find(expected.begin(), expected.end(), firstRowFile);
+    if (listed == expected.end())
+        expected.push_back(firstRowFile);
+    else
+        expected.erase(listed);
+
+    click(left + 57 + 17, top + 117 + 7, 1);
+    QString editorId;
+    ASSERT_TRUE(waitUntil([&] {
+        editorId = runX(display, QStringLiteral("xdotool"),
+                        {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                         QStringLiteral("の設定")});
+        return !editorId.isEmpty();
+    }, 15000));
+    // The editor is centred on the screen; its catalogue grid starts at 248, 109 inside it.
+    const int editorLeft = (screenWidth - 896) / 2;
+    const int editorTop = (screenHeight - 591) / 2;
+    // Loaded once the first catalogue row shows the selection colour.
+    const QPoint firstRow(editorLeft + 248 + 100, editorTop + 109 + 9);
+    ASSERT_TRUE(waitUntil([&] {
+        const QImage screen = screenshot();
+        return !screen.isNull() && QColor(screen.pixel(firstRow)) == QColor(235, 177, 234);
+    }, 15000));
+    const std::size_t requestsBefore = serverRequests().size();
+    click(firstRow.x(), firstRow.y(), 2);
+    testing_support::runEventsFor(300);
+    click(editorLeft + 896 - 150 + 35, editorTop + 3 + 10, 1);
+
+    ASSERT_TRUE(waitUntil([&] {
+        const QStringList requests = serverRequests();
+        return std::size_t(requests.size()) > requestsBefore
+            && requests.back().endsWith(QString::fromStdString(expected.front()));
+    }, 15000)) << serverRequests().join(QLatin1Char(' ')).toStdString();
+    std::vector<std::string> stored;
+    ReadIniList(base, currentSection(), stored);
+    EXPECT_EQ(stored, expected);
 }

@@ -2,8 +2,8 @@
 // again, beside the same clicks on the list alone (bench_load_catalogue ClickHeaders).
 //
 //   tools/synthetic-catalogue 100000 /tmp/cat.dbf
-//   QT_QPA_PLATFORM=offscreen LC_ALL=ja_JP.UTF-8 QUAVELO_BENCH_CATALOGUE=/tmp/cat.dbf \
-//     build/bench/bench_editor_window
+//   QT_QPA_PLATFORM=offscreen LC_ALL=ja_JP.UTF-8 QUAVELO_BENCH_CATALOGUE=/tmp/cat.dbf
+//     build/bench/bench_editor_window   (one command line)
 #include "catalogue/cataloguefile.h"
 #include "catalogue/frmmidi.h"
 #include "player/frmmain.h"

@@ -5,10 +5,12 @@
 #include "app/text.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QWidget>
 
 #include <charconv>
@@ -30,9 +32,15 @@ SettingsError SettingsError::cannotCreate(const QString &path)
     return SettingsError(QStringLiteral("ファイル %1 を作成できません").arg(path));
 }
 
-QString GetExeFolder()
+QString ProgramFilesFolder(const QString &executableFolder)
 {
-    return QCoreApplication::applicationDirPath();
+    const QFileInfo folder(executableFolder);
+    if (!folder.isDir() || folder.isWritable())
+        return executableFolder;
+    const QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    if (dataFolder.isEmpty() || !QDir().mkpath(dataFolder))
+        return executableFolder; // the first write says what went wrong
+    return dataFolder;
 }
 
 QString SettingsBaseOf(const QString &executablePath)

@@ -35,7 +35,10 @@ private:
 // Values longer than this are cut on reading.
 constexpr std::size_t maxIniValueBytes = 2047;
 
-QString GetExeFolder();
+// The folder for the settings file, the catalogue copy and the temporary tune files:
+// the executable's own folder when it can be written to (a build, a portable copy), else
+// the per-user data folder (an installed program in /usr/bin, say).
+QString ProgramFilesFolder(const QString &executableFolder);
 // The executable's full path without its extension: the text from the last "." that
 // stands after the last "/" is removed; a name without such a "." is taken whole.
 QString SettingsBaseOf(const QString &executablePath);

@@ -9,8 +9,8 @@
 void PlayerState::locate(const QString &executablePath)
 {
     const QFileInfo executable(executablePath);
-    ExeFolder = executable.absolutePath();
-    SettingsBase = SettingsBaseOf(executable.absoluteFilePath());
+    ExeFolder = ProgramFilesFolder(executable.absolutePath());
+    SettingsBase = SettingsBaseOf(ExeFolder + QLatin1Char('/') + executable.fileName());
     TuneFilePath = ExeFolder + QStringLiteral("/zMusic.mid");
 }
 

@@ -11,7 +11,7 @@
 class PlayerState
 {
 public:
-    QString ExeFolder;    // folder of the executable
+    QString ExeFolder;    // folder of the program's files: the executable's, or the data folder
     QString SettingsBase; // executable path without extension; + ".ini", + ".def"
     QString TuneFilePath; // the player's one tune file, ExeFolder + "/zMusic.mid"
     std::vector<std::string> FavNames; // play-list names in [MIDI_FAV] order

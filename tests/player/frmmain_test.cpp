@@ -3,9 +3,11 @@
 #include "player/shuffle.h"
 #include "support/testfiles.h"
 
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -96,19 +98,28 @@ TEST_F(PlayerWindow, ClosingRemovesTheTemporaryFiles)
     EXPECT_FALSE(QFile::exists(dir.path() + QStringLiteral("/@Midi.MDX")));
 }
 
-TEST_F(PlayerWindow, ClosingWithAnUnwritableFileReportsAndClosesAllTheSame)
+TEST_F(PlayerWindow, AReadOnlyProgramFolderKeepsTheFilesInTheDataFolder)
 {
     testing_support::ReadOnlyFolder folder;
     if (!folder.isValid())
         GTEST_SKIP() << "no read-only folder can be made here";
     folder.put(QStringLiteral("quavelo.ini"), "[OPT]\r\nUsed=1\r\n");
     ASSERT_TRUE(folder.lock());
-    TfrmMain window(folder.path() + QStringLiteral("/quavelo"));
-    window.show();
-    EXPECT_TRUE(window.close());
-    ASSERT_EQ(errors.size(), 1);
-    EXPECT_TRUE(errors[0].endsWith(QStringLiteral("quavelo.ini に書き込めません")));
+    QStandardPaths::setTestModeEnabled(true);
+    const QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir(dataFolder).removeRecursively();
+    {
+        TfrmMain window(folder.path() + QStringLiteral("/quavelo"));
+        EXPECT_EQ(window.State.ExeFolder, dataFolder);
+        EXPECT_EQ(window.State.TuneFilePath, dataFolder + QStringLiteral("/zMusic.mid"));
+        window.show();
+        EXPECT_TRUE(window.close());
+    }
+    EXPECT_TRUE(errors.isEmpty());
+    EXPECT_NE(readFile(dataFolder + QStringLiteral("/quavelo.ini")).find("MainTop="), std::string::npos);
     EXPECT_EQ(readFile(folder.path() + QStringLiteral("/quavelo.ini")), "[OPT]\r\nUsed=1\r\n");
+    QDir(dataFolder).removeRecursively();
+    QStandardPaths::setTestModeEnabled(false);
 }
 
 TEST_F(PlayerWindow, DefaultsThatCannotBeCreatedAreReportedAndTheWindowStillComesUp)

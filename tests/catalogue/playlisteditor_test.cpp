@@ -381,7 +381,9 @@ TEST_F(PlayListEditing, ARefusedWriteLeavesTheListsMatchingTheStateInMemory)
     folder.put(QStringLiteral("quavelo.ini"), twoLists);
     folder.put(QStringLiteral("@Midi.DBF"), catalogue);
     ASSERT_TRUE(folder.lock());
-    state.locate(folder.path() + QStringLiteral("/quavelo"));
+    // Set by hand: locating the program in a read-only folder would move it elsewhere.
+    state.ExeFolder = folder.path();
+    state.SettingsBase = folder.path() + QStringLiteral("/quavelo");
     state.LoadFavNames();
     state.LoadCurrentPlayList();
     editor.loadFavorites();

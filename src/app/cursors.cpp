@@ -1,6 +1,7 @@
 #include "app/cursors.h"
 
 #include <QBitmap>
+#include <QGuiApplication>
 #include <QImage>
 
 #include <array>
@@ -94,4 +95,15 @@ QCursor AppCursor(int number)
     default:
         return QCursor(Qt::ArrowCursor);
     }
+}
+
+void BusyCursor::setBusy(bool busy)
+{
+    if (busy == m_busy)
+        return;
+    m_busy = busy;
+    if (busy)
+        QGuiApplication::setOverrideCursor(QCursor(Qt::BusyCursor));
+    else
+        QGuiApplication::restoreOverrideCursor();
 }

@@ -2,6 +2,11 @@
 
 #include "app/settings.h"
 
+#include <QCursor>
+#include <QDesktopServices>
+#include <QGuiApplication>
+#include <QUrl>
+
 std::string CatalogueHost(const QString &settingsBase)
 {
     const std::string host = ReadIniString(settingsBase, "OPT", "Server", "");
@@ -11,4 +16,11 @@ std::string CatalogueHost(const QString &settingsBase)
 std::string CatalogueBaseUrl(const QString &settingsBase)
 {
     return "http://" + CatalogueHost(settingsBase) + "/11veruvodirororir/music/";
+}
+
+void OpenOnlineManual(const QString &settingsBase)
+{
+    QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+    QDesktopServices::openUrl(QUrl(QString::fromStdString(CatalogueBaseUrl(settingsBase) + "help/help.html")));
+    QGuiApplication::restoreOverrideCursor();
 }

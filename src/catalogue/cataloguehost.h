@@ -13,3 +13,7 @@ std::string CatalogueHost(const QString &settingsBase);
 // "http://" + host + "/11veruvodirororir/music/": the catalogue, the tunes and the online
 // manual all lie under it.
 std::string CatalogueBaseUrl(const QString &settingsBase);
+
+// Asks the desktop to show the online manual (base URL + "help/help.html") in the default
+// browser, with the hourglass while it does. Nothing is verified or reported.
+void OpenOnlineManual(const QString &settingsBase);

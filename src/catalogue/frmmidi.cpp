@@ -18,7 +18,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QFile>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -29,7 +28,6 @@
 #include <QProgressBar>
 #include <QScreen>
 #include <QStyle>
-#include <QUrl>
 
 #include <algorithm>
 #include <stdexcept>
@@ -172,7 +170,6 @@ TfrmMidi::TfrmMidi(TfrmMain *owner)
 
 TfrmMidi::~TfrmMidi()
 {
-    setBusyCursor(false);
     qApp->removeEventFilter(this);
 }
 
@@ -472,23 +469,12 @@ std::string TfrmMidi::baseUrl() const
     return CatalogueBaseUrl(m_owner->State.SettingsBase);
 }
 
-void TfrmMidi::setBusyCursor(bool busy)
-{
-    if (busy == m_busyCursor)
-        return;
-    m_busyCursor = busy;
-    if (busy)
-        QGuiApplication::setOverrideCursor(QCursor(Qt::BusyCursor));
-    else
-        QGuiApplication::restoreOverrideCursor();
-}
-
 // The catalogue -----------------------------------------------------------------------
 
 void TfrmMidi::timDown1Timer()
 {
     timDown1.stop();
-    setBusyCursor(true);
+    m_busyCursor.setBusy(true);
     HTTPGet1.FileName = encodedPath(m_owner->State.ExeFolder + QStringLiteral("/@Midi.DBF"));
     HTTPGet1.URL = baseUrl() + "@Midi.DBF";
     HTTPGet1.Download();
@@ -502,7 +488,7 @@ void TfrmMidi::HTTPGet1Progress(int totalSize, int readed)
 
 void TfrmMidi::timDown2Timer()
 {
-    setBusyCursor(false);
+    m_busyCursor.setBusy(false);
     timDown2.stop();
     PGB->setValue(0);
     m_owner->State.CatalogueReady = true;
@@ -512,7 +498,7 @@ void TfrmMidi::timDown2Timer()
 void TfrmMidi::HTTPGet1Error()
 {
     PGB->setValue(0);
-    setBusyCursor(false);
+    m_busyCursor.setBusy(false);
     if (m_finished)
         return;
     // A failed fetch never touches the copy on disk, so the last good catalogue is
@@ -859,7 +845,7 @@ void TfrmMidi::btnPlayClick()
     btnStopClick();
     QFile::remove(SamplePath);
     lblPlay->setText(fromCp932(Editor.SelectedTitle));
-    setBusyCursor(true);
+    m_busyCursor.setBusy(true);
     HTTPGet3.FileName = encodedPath(SamplePath);
     HTTPGet3.URL = baseUrl() + Editor.SelectedFile;
     HTTPGet3.Download();
@@ -867,7 +853,7 @@ void TfrmMidi::btnPlayClick()
 
 void TfrmMidi::timDown4Timer()
 {
-    setBusyCursor(false);
+    m_busyCursor.setBusy(false);
     timDown4.stop();
     PGB->setValue(0);
     timPlay.start();
@@ -911,7 +897,7 @@ void TfrmMidi::MPlayNotify()
 void TfrmMidi::HTTPGet3Error()
 {
     PGB->setValue(0);
-    setBusyCursor(false);
+    m_busyCursor.setBusy(false);
     showError();
 }
 
@@ -934,9 +920,7 @@ void TfrmMidi::btnStopClick()
 
 void TfrmMidi::lblHELP00Click()
 {
-    QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-    QDesktopServices::openUrl(QUrl(QString::fromStdString(baseUrl() + "help/help.html")));
-    QGuiApplication::restoreOverrideCursor();
+    OpenOnlineManual(m_owner->State.SettingsBase);
 }
 
 // OK, Cancel and closing --------------------------------------------------------------

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/cursors.h"
+
 #include "catalogue/cataloguelist.h"
 #include "catalogue/editorsettings.h"
 #include "catalogue/playlisteditor.h"
@@ -169,13 +171,12 @@ private:
     void selectRowQuietly(TxxStringGrid *grid, int row);
     void showSelectedTitle();
     void showError();
-    void setBusyCursor(bool busy);
     std::string baseUrl() const;
     void finish(int tag);
 
     TfrmMain *m_owner;
     SettingsBackup m_backup;
     bool m_quiet = false;
-    bool m_busyCursor = false;
+    BusyCursor m_busyCursor;
     bool m_finished = false;
 };

@@ -12,8 +12,6 @@
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
-#include <QCursor>
-#include <QDesktopServices>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
@@ -21,7 +19,6 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QScreen>
-#include <QUrl>
 
 namespace {
 
@@ -461,9 +458,7 @@ void TfrmMain::btnMemuClick()
 
 void TfrmMain::btnHelpClick()
 {
-    QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-    QDesktopServices::openUrl(QUrl(QString::fromStdString(CatalogueBaseUrl(State.SettingsBase) + "help/help.html")));
-    QGuiApplication::restoreOverrideCursor();
+    OpenOnlineManual(State.SettingsBase);
 }
 
 void TfrmMain::btnMinClick()

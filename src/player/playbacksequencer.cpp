@@ -7,9 +7,7 @@
 #include "catalogue/cataloguehost.h"
 #include "player/sequencerview.h"
 
-#include <QCursor>
 #include <QFile>
-#include <QGuiApplication>
 
 #include <utility>
 
@@ -57,10 +55,7 @@ PlaybackSequencer::PlaybackSequencer(PlayerState &state, SequencerView &view, QO
     MPlay.OnNotify = [this](QObject *) { MPlayNotify(); };
 }
 
-PlaybackSequencer::~PlaybackSequencer()
-{
-    setBusyCursor(false);
-}
+PlaybackSequencer::~PlaybackSequencer() = default;
 
 QString PlaybackSequencer::catalogueFile() const
 {
@@ -113,7 +108,7 @@ void PlaybackSequencer::timBeginTimer()
 
 void PlaybackSequencer::timDown1Timer()
 {
-    setBusyCursor(true);
+    m_busyCursor.setBusy(true);
     m_view.ShowStatus(QStringLiteral("初期化中..."), statusBlue, StatusStyle::Italic);
     HTTPGet2.FileName = QFile::encodeName(catalogueFile()).toStdString();
     HTTPGet2.URL = baseUrl() + "@Midi.DBF";
@@ -128,7 +123,7 @@ void PlaybackSequencer::HTTPGet2DoneFile()
 
 void PlaybackSequencer::timDown2Timer()
 {
-    setBusyCursor(false);
+    m_busyCursor.setBusy(false);
     State.CatalogueReady = true;
     timBegin.start();
 }
@@ -200,7 +195,7 @@ void PlaybackSequencer::HTTPGet1Error()
         return;
     m_view.ShowStatus(QStringLiteral("通信エラー！！"), statusRed, StatusStyle::Bold);
     m_view.setProgressPosition(0);
-    setBusyCursor(false);
+    m_busyCursor.setBusy(false);
 }
 
 // A tune download that the user ended, whether it still failed or had just completed:
@@ -333,13 +328,3 @@ void PlaybackSequencer::restartFromFirstTune()
     AdvanceTune(true);
 }
 
-void PlaybackSequencer::setBusyCursor(bool busy)
-{
-    if (busy == m_busyCursor)
-        return;
-    m_busyCursor = busy;
-    if (busy)
-        QGuiApplication::setOverrideCursor(QCursor(Qt::BusyCursor));
-    else
-        QGuiApplication::restoreOverrideCursor();
-}

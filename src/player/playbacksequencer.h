@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/cursors.h"
 #include "midi/mediaplayer.h"
 #include "net/httpget.h"
 #include "player/playerstate.h"
@@ -65,7 +66,6 @@ private:
     bool endCancelledTune();
     void showPosition();
     void showTuneLabels();
-    void setBusyCursor(bool busy);
     std::string baseUrl() const;
 
     PlayerState &State;
@@ -75,6 +75,6 @@ private:
     bool m_currentTuneFetched = false;
     bool m_cancellingTune = false;
     bool m_advanceAfterCancel = false;
-    bool m_busyCursor = false;
+    BusyCursor m_busyCursor;
     bool m_cannotPlayReported = false;
 };

@@ -12,6 +12,7 @@
 #include "controls/xxstringgrid.h"
 #include "dialogs/frmconfirm.h"
 #include "dialogs/frminput.h"
+#include "midi/playbacksteps.h"
 #include "player/frmmain.h"
 
 #include <QAction>
@@ -858,13 +859,8 @@ void TfrmMidi::timDown4Timer()
     PGB->setValue(0);
     timPlay.start();
     try {
-        MPlay.FileName = SamplePath;
-        MPlay.Notify = true;
-        MPlay.Open();
-        MPlay.Play();
+        StartPlayback(MPlay, SamplePath);
     } catch (const EMCIDeviceError &) {
-        MPlay.Close();
-        MPlay.FileName.clear();
         timPlay.stop();
     }
 }
@@ -881,17 +877,12 @@ void TfrmMidi::timPlayTimer()
 
 void TfrmMidi::MPlayNotify()
 {
-    if (MPlay.FileName.isEmpty())
+    if (!TakeEndOfPlayback(MPlay))
         return;
-    if (MPlay.isOpen() && MPlay.Position() == MPlay.Length()) {
-        MPlay.Close();
-        MPlay.FileName.clear();
-        PGB->setValue(0);
-        QFile::remove(m_owner->State.TuneFilePath);
-        timPlay.stop();
-        setTextColour(lblPlay, Qt::blue);
-    }
-    MPlay.Notify = true;
+    PGB->setValue(0);
+    QFile::remove(m_owner->State.TuneFilePath);
+    timPlay.stop();
+    setTextColour(lblPlay, Qt::blue);
 }
 
 void TfrmMidi::HTTPGet3Error()
@@ -907,14 +898,7 @@ void TfrmMidi::btnStopClick()
     setTextColour(lblPlay, Qt::blue);
     if (MPlay.FileName.isEmpty())
         return;
-    try {
-        MPlay.Stop();
-    } catch (const EMCIDeviceError &) {
-        // A device that will not stop is closed all the same.
-    }
-    MPlay.Close();
-    MPlay.FileName.clear();
-    MPlay.Notify = false;
+    StopPlayback(MPlay);
     lblPlay->clear();
 }
 

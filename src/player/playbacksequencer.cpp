@@ -5,6 +5,7 @@
 #include "app/text.h"
 #include "catalogue/cataloguefile.h"
 #include "catalogue/cataloguehost.h"
+#include "midi/playbacksteps.h"
 #include "player/sequencerview.h"
 
 #include <QFile>
@@ -246,13 +247,8 @@ void PlaybackSequencer::btnPlayClick(QObject *)
     }
     timPlay.start();
     try {
-        MPlay.FileName = State.TuneFilePath;
-        MPlay.Notify = true;
-        MPlay.Open();
-        MPlay.Play();
+        StartPlayback(MPlay, State.TuneFilePath);
     } catch (const EMCIDeviceError &error) {
-        MPlay.Close();
-        MPlay.FileName.clear();
         timPlay.stop();
         // A file the synthesiser cannot take stays silent; a missing synthesiser would
         // silence every tune, so the user hears of that once.
@@ -274,17 +270,12 @@ void PlaybackSequencer::timPlayTimer()
 
 void PlaybackSequencer::MPlayNotify()
 {
-    if (MPlay.FileName.isEmpty())
+    if (!TakeEndOfPlayback(MPlay))
         return;
-    if (MPlay.Length() == MPlay.Position()) {
-        MPlay.Close();
-        MPlay.FileName.clear();
-        timPlay.stop();
-        m_view.setStatusColor(statusBlue);
-        m_view.setProgressPosition(0);
-        m_gap.start(std::max(0, State.WaitMs));
-    }
-    MPlay.Notify = true;
+    timPlay.stop();
+    m_view.setStatusColor(statusBlue);
+    m_view.setProgressPosition(0);
+    m_gap.start(std::max(0, State.WaitMs));
 }
 
 void PlaybackSequencer::btnStopClick(QObject *Sender)
@@ -292,12 +283,7 @@ void PlaybackSequencer::btnStopClick(QObject *Sender)
     timPlay.stop();
     m_gap.stop();
     m_view.setStatusColor(statusBlue);
-    if (!MPlay.FileName.isEmpty()) {
-        MPlay.Stop();
-        MPlay.Close();
-        MPlay.FileName.clear();
-        MPlay.Notify = false;
-    }
+    StopPlayback(MPlay);
     if (Sender)
         cancelTuneDownload();
 }

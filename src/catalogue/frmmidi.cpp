@@ -37,10 +37,6 @@ using text::fromCp932;
 
 namespace {
 
-constexpr TColor buttonFace = 15525862; // red 230, green 231, blue 236
-constexpr TColor hotPink = 16744703;    // red 255, green 128, blue 255
-constexpr TColor textBlue = 0xFF0000;
-constexpr TColor textRed = 0x0000FF;
 
 const QString errorText = QStringLiteral("通信エラー！！");
 const QColor lime(0, 255, 0);
@@ -180,9 +176,9 @@ TLbSpeedButton *TfrmMidi::createButton(QWidget *parent, const QRect &place, cons
     button->setGeometry(place);
     button->setStyle(bsModern);
     button->setCaption(caption);
-    button->setColor(buttonFace);
-    button->setLightColor(buttonFace);
-    button->setHotTrackColor(hotPink);
+    button->setColor(clSpeedButtonFace);
+    button->setLightColor(clSpeedButtonFace);
+    button->setHotTrackColor(clSpeedButtonHot);
     button->setShadowColor(clSilver);
     button->setAlignment(taCenter);
     button->setCursor(AppCursor(HandCursor));
@@ -217,11 +213,11 @@ void TfrmMidi::createTopPanel()
     btnOK = createButton(pnlTop, {ClientWidth - 150, 3, 70, 21}, QStringLiteral("決 定"));
     btnOK->Tag = 1;
     btnOK->setToolTip(QStringLiteral("MIDIを決定する"));
-    btnOK->setFontColor(textBlue);
+    btnOK->setFontColor(clBlue);
     btnOK->OnClick = [this](TLbSpeedButton *) { btnOKClick(); };
     btnCan = createButton(pnlTop, {ClientWidth - 76, 3, 70, 21}, QStringLiteral("ｷｬﾝｾﾙ"));
     btnCan->Tag = 2;
-    btnCan->setFontColor(textRed);
+    btnCan->setFontColor(clRed);
     btnCan->OnClick = [this](TLbSpeedButton *) { btnCanClick(); };
     for (TLbSpeedButton *button : {btnOK, btnCan}) {
         QFont bold = button->font();

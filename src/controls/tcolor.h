@@ -18,6 +18,10 @@ constexpr TColor clFuchsia = 0xFF00FF;
 constexpr TColor clBtnFace = 0x8000000F;
 constexpr TColor cl3DDkShadow = 0x80000015;
 
+// The face and the hot-tracking tint that the speed buttons of both windows share.
+constexpr TColor clSpeedButtonFace = 15525862; // red 230, green 231, blue 236
+constexpr TColor clSpeedButtonHot = 16744703;  // red 255, green 128, blue 255
+
 // The colour that a stored value stands for; system colours come from the application's
 // palette.
 QColor ToQColor(TColor color);

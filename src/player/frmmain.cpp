@@ -22,8 +22,6 @@
 
 namespace {
 
-constexpr TColor buttonFace = 15525862; // red 230, green 231, blue 236
-constexpr TColor hotPink = 16744703;    // red 255, green 128, blue 255
 const QColor captionPurple(128, 0, 128);
 const QColor screenGreen(0, 128, 0);
 const QString windowCaption = QStringLiteral("Quavelo");
@@ -90,10 +88,10 @@ TLbSpeedButton *TfrmMain::createButton(const QRect &place, const char *hint, int
 {
     auto *button = new TLbSpeedButton(this);
     button->setGeometry(place);
-    button->setColor(buttonFace);
+    button->setColor(clSpeedButtonFace);
     button->setColorWhenDown(clWhite);
-    button->setHotTrackColor(hotPink);
-    button->setLightColor(buttonFace);
+    button->setHotTrackColor(clSpeedButtonHot);
+    button->setLightColor(clSpeedButtonFace);
     button->setAlignment(taCenter);
     if (hint)
         button->setToolTip(QString::fromUtf8(hint));

@@ -37,7 +37,6 @@ using text::fromCp932;
 
 namespace {
 
-
 const QString errorText = QStringLiteral("通信エラー！！");
 const QColor lime(0, 255, 0);
 

@@ -113,7 +113,10 @@ protected:
         environment.insert(QStringLiteral("DISPLAY"), display);
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         environment.insert(QStringLiteral("QUAVELO_AUDIO"), QStringLiteral("none"));
+        // Its own lock folder, so that no other copy of the program on the machine matters.
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
         player.setProcessEnvironment(environment);
+        player.setProcessChannelMode(QProcess::MergedChannels);
         player.setWorkingDirectory(dir.path());
         player.start(dir.path() + QStringLiteral("/quavelo"), {});
         ASSERT_TRUE(player.waitForStarted());
@@ -129,6 +132,17 @@ protected:
     QString windowName(const QString &id) const
     {
         return runX(display, QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), id});
+    }
+    // Waits until the player's window shows the title of the tune it plays.
+    ::testing::AssertionResult waitForPlayerTitle(const QString &title)
+    {
+        QString id;
+        if (waitUntil([&] { id = windowId(); return !id.isEmpty() && windowName(id) == title; }, 30000))
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure()
+            << "window " << id.toStdString() << " titled \"" << windowName(id).toStdString() << "\", player "
+            << (player.state() == QProcess::Running ? "running" : "ended") << ", its output: "
+            << player.readAll().toStdString();
     }
     QImage screenshot() const
     {
@@ -161,9 +175,7 @@ TEST_F(PlayerEndToEnd, AFirstStartFetchesTheCatalogueAndPlaysTuneOneInACutOutWin
     const QString firstTitle = text::fromCp932(LookupTitle(catalogue, "jingle-o.mid"));
     ASSERT_FALSE(firstTitle.isEmpty());
 
-    QString id;
-    ASSERT_TRUE(waitUntil([&] { id = windowId(); return !id.isEmpty() && windowName(id) == firstTitle; }, 30000))
-        << "title: " << windowName(id).toStdString();
+    ASSERT_TRUE(waitForPlayerTitle(firstTitle));
     const QString music = QStringLiteral("/11veruvodirororir/music/");
     EXPECT_EQ(serverRequests(), (QStringList{music + QStringLiteral("@Midi.DBF"), music + QStringLiteral("jingle-o.mid")}));
     EXPECT_TRUE(QFile::exists(dir.path() + QStringLiteral("/@Midi.DBF")));
@@ -196,8 +208,7 @@ TEST_F(PlayerEndToEnd, MenuThenADoubleClickInTheCatalogueAndOkStoreTheListAndPla
     startPlayer();
     const std::string content = readFile(sourceDir() + QStringLiteral("/server/content/11veruvodirororir/music/@Midi.DBF"));
     const QString firstTitle = text::fromCp932(LookupTitle(content, "jingle-o.mid"));
-    QString id;
-    ASSERT_TRUE(waitUntil([&] { id = windowId(); return !id.isEmpty() && windowName(id) == firstTitle; }, 30000));
+    ASSERT_TRUE(waitForPlayerTitle(firstTitle));
     const int left = screenWidth - 146;
     const int top = screenHeight - 217;
     const QString base = dir.path() + QStringLiteral("/quavelo");

@@ -179,12 +179,13 @@ void IniDocument::setValue(std::string_view section, std::string_view key, std::
 
 bool IniDocument::eraseSection(std::string_view section)
 {
-    const auto found = findSection(section);
-    if (!found)
-        return false;
-    m_lines.erase(m_lines.begin() + std::ptrdiff_t(found->header),
-                  m_lines.begin() + std::ptrdiff_t(found->end));
-    return true;
+    bool erased = false;
+    while (const auto found = findSection(section)) {
+        m_lines.erase(m_lines.begin() + std::ptrdiff_t(found->header),
+                      m_lines.begin() + std::ptrdiff_t(found->end));
+        erased = true;
+    }
+    return erased;
 }
 
 void IniDocument::appendListSection(std::string_view section, const std::vector<std::string> &values)

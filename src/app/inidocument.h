@@ -27,7 +27,9 @@ public:
     // section to the end of the text.
     void setValue(std::string_view section, std::string_view key, std::string_view value);
 
-    // Removes the header and every line of the section; false when there is none.
+    // Removes the header and every line of the section, and of every later section of the
+    // same name, so that a list written after it is the one read back; false when there is
+    // none.
     bool eraseSection(std::string_view section);
 
     // Adds a section at the end holding keys 1 to n with the given values.

@@ -153,11 +153,19 @@ TEST_F(SettingsFile, RenameRewritesOnlyTheFirstMatchingHeader)
     EXPECT_EQ(content(), before);
 }
 
-TEST_F(SettingsFile, EraseRemovesHeaderAndEveryLine)
+TEST_F(SettingsFile, EraseRemovesHeaderAndEveryLineOfEverySectionOfTheName)
 {
-    given("[A]\r\n1=a\r\n\r\n[B]\r\n1=b\r\n");
+    given("[A]\r\n1=a\r\n\r\n[B]\r\n1=b\r\n[a]\r\n1=second a\r\n");
     EraseIniSection(base, "a");
     EXPECT_EQ(content(), "[B]\r\n1=b\r\n");
+}
+
+TEST_F(SettingsFile, AListWrittenOverAHandMadeDuplicateSectionReadsBackAsWritten)
+{
+    given("[MIDI_A]\r\n1=old\r\n[MIDI_B]\r\n1=b\r\n[midi_a]\r\n1=older\r\n");
+    WriteIniList(base, "MIDI_A", {"new.mid"}, 0);
+    EXPECT_EQ(list("MIDI_A"), std::vector<std::string>{"new.mid"});
+    EXPECT_EQ(content(), "[MIDI_B]\r\n1=b\r\n[MIDI_A]\r\n1=new.mid\r\n");
 }
 
 TEST_F(SettingsFile, LongValuesAreCutOnReadingWithoutSplittingACharacter)

@@ -402,7 +402,7 @@ void TfrmMidi::createMenus()
     const std::pair<TxxStringGrid *, QMenu *> menus[] = {{sgdMidi, mnuMidi}, {sgdFav, mnuFav}, {sgdList, mnuList}};
     for (const auto &[grid, menu] : menus) {
         connect(grid, &QWidget::customContextMenuRequested, this,
-                [grid, menu](const QPoint &at) { menu->popup(grid->viewport()->mapToGlobal(at)); });
+                [grid = grid, menu = menu](const QPoint &at) { menu->popup(grid->viewport()->mapToGlobal(at)); });
     }
 }
 

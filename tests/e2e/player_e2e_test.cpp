@@ -196,7 +196,7 @@ TEST_F(PlayerEndToEnd, AFirstStartFetchesTheCatalogueAndPlaysTuneOneInACutOutWin
          {QStringLiteral("mousemove"), QString::number(left + 113 + 8), QString::number(top + 16 + 8),
           QStringLiteral("click"), QStringLiteral("1")});
     ASSERT_TRUE(player.waitForFinished(15000));
-    EXPECT_EQ(player.exitCode(), 0);
+    EXPECT_EQ(player.exitCode(), 0) << player.readAll().toStdString();
     const std::string settings = readFile(dir.path() + QStringLiteral("/quavelo.ini"));
     EXPECT_NE(settings.find("MainTop=" + std::to_string(top) + "\r\n"), std::string::npos) << settings;
     EXPECT_NE(settings.find("MainLeft=" + std::to_string(left) + "\r\n"), std::string::npos) << settings;

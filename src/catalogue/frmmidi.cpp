@@ -37,7 +37,6 @@ using text::fromCp932;
 
 namespace {
 
-const QString errorText = QStringLiteral("通信エラー！！");
 const QColor lime(0, 255, 0);
 
 // Cells of the two lists on the left.
@@ -146,9 +145,9 @@ TfrmMidi::TfrmMidi(TfrmMain *owner)
         download->OnProgress = [this](THTTPGet *, int total, int readed) { HTTPGet1Progress(total, readed); };
     }
     HTTPGet1.OnDoneFile = [this](THTTPGet *, QObject *, const std::string &, int) { timDown2.start(); };
-    HTTPGet1.OnError = [this](THTTPGet *, QObject *) { HTTPGet1Error(); };
+    HTTPGet1.OnError = [this](THTTPGet *sender, QObject *) { HTTPGet1Error(*sender); };
     HTTPGet3.OnDoneFile = [this](THTTPGet *, QObject *, const std::string &, int) { timDown4.start(); };
-    HTTPGet3.OnError = [this](THTTPGet *, QObject *) { HTTPGet3Error(); };
+    HTTPGet3.OnError = [this](THTTPGet *sender, QObject *) { HTTPGet3Error(*sender); };
 
     const auto oneShot = [this](QTimer &timer, int interval, void (TfrmMidi::*handler)()) {
         timer.setInterval(interval);
@@ -491,7 +490,7 @@ void TfrmMidi::timDown2Timer()
     LoadCatalogue();
 }
 
-void TfrmMidi::HTTPGet1Error()
+void TfrmMidi::HTTPGet1Error(const THTTPGet &sender)
 {
     PGB->setValue(0);
     m_busyCursor.setBusy(false);
@@ -501,7 +500,7 @@ void TfrmMidi::HTTPGet1Error()
     // still there to work with.
     if (QFile::exists(m_owner->State.ExeFolder + QStringLiteral("/@Midi.DBF")))
         LoadCatalogue();
-    showError();
+    showError(DownloadErrorText(sender));
 }
 
 void TfrmMidi::LoadCatalogue()
@@ -559,10 +558,10 @@ void TfrmMidi::showSelectedTitle()
     lblMID01->setText(fromCp932(Editor.SelectedTitle));
 }
 
-void TfrmMidi::showError()
+void TfrmMidi::showError(const QString &message)
 {
     setTextColour(lblMID01, Qt::red);
-    lblMID01->setText(errorText);
+    lblMID01->setText(message);
 }
 
 // The lists ---------------------------------------------------------------------------
@@ -880,11 +879,11 @@ void TfrmMidi::MPlayNotify()
     setTextColour(lblPlay, Qt::blue);
 }
 
-void TfrmMidi::HTTPGet3Error()
+void TfrmMidi::HTTPGet3Error(const THTTPGet &sender)
 {
     PGB->setValue(0);
     m_busyCursor.setBusy(false);
-    showError();
+    showError(DownloadErrorText(sender));
 }
 
 void TfrmMidi::btnStopClick()

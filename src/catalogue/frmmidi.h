@@ -134,8 +134,8 @@ private:
     void timDown4Timer();
     void timPlayTimer();
     void HTTPGet1Progress(int totalSize, int readed);
-    void HTTPGet1Error();
-    void HTTPGet3Error();
+    void HTTPGet1Error(const THTTPGet &sender);
+    void HTTPGet3Error(const THTTPGet &sender);
     void MPlayNotify();
     void LoadCatalogue();
     void lblHELP00Click();
@@ -170,7 +170,7 @@ private:
     void showLists();
     void selectRowQuietly(TxxStringGrid *grid, int row);
     void showSelectedTitle();
-    void showError();
+    void showError(const QString &message);
     std::string baseUrl() const;
     void finish(int tag);
 

@@ -78,10 +78,17 @@ void THTTPGet::complete(THTTPGetThread &worker)
             m_waitLoop->quit();
     });
     QObject *const control = HostControl;
-    if (worker.succeeded() && worker.commitFile()) {
+    const bool committed = worker.succeeded() && worker.commitFile();
+    m_fileFailed = worker.fileFailed();
+    if (committed) {
         if (OnDoneFile)
             OnDoneFile(this, control, worker.FileName(), worker.TotalSize());
     } else if (OnError) {
         OnError(this, control);
     }
+}
+
+QString DownloadErrorText(const THTTPGet &get)
+{
+    return get.FileFailed() ? QStringLiteral("書き込みエラー！！") : QStringLiteral("通信エラー！！");
 }

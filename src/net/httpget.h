@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 
 #include <functional>
 #include <string>
@@ -57,10 +58,18 @@ public:
     // whole and accepted; does nothing when idle. Returns at once.
     void Cancel();
     bool isBusy() const { return m_worker != nullptr; }
+    // In OnError and after it: true when the body could not be written to FileName (a
+    // full disk, a folder that cannot be written), false when the transfer itself failed.
+    bool FileFailed() const { return m_fileFailed; }
 
 private:
     void complete(THTTPGetThread &worker);
 
     THTTPGetThread *m_worker = nullptr;
     QEventLoop *m_waitLoop = nullptr;
+    bool m_fileFailed = false;
 };
+
+// What the user is shown of a failed download: "通信エラー！！" for the transfer, or
+// "書き込みエラー！！" when the file could not be written.
+QString DownloadErrorText(const THTTPGet &get);

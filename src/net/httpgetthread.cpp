@@ -84,7 +84,10 @@ void THTTPGetThread::orphan()
 
 bool THTTPGetThread::commitFile()
 {
-    return m_file && m_file->commit();
+    if (m_file && m_file->commit())
+        return true;
+    m_fileFailed.store(true);
+    return false;
 }
 
 void THTTPGetThread::run()
@@ -93,10 +96,14 @@ void THTTPGetThread::run()
     state.worker = this;
     const bool received = !m_stop.load() && transfer(state);
     // A stop asked for after the last read still counts: this is the next cancel point.
-    if (received && !m_stop.load())
-        m_success.store(m_readed.load() == m_totalSize.load() && m_file->finish());
-    else
+    if (received && !m_stop.load()) {
+        const bool whole = m_readed.load() == m_totalSize.load();
+        const bool finished = whole && m_file->finish();
+        m_fileFailed.store(whole && !finished);
+        m_success.store(finished);
+    } else {
         m_success.store(false);
+    }
     QMetaObject::invokeMethod(this, [this] { complete(); }, Qt::QueuedConnection);
 }
 
@@ -207,8 +214,10 @@ bool THTTPGetThread::acceptHeaders(Transfer &state, long status)
     m_totalSize.store(state.contentLength.value_or(0));
     m_readed.store(0);
     m_file = std::make_unique<atomicfile::Writer>(QFile::decodeName(m_request.FileName.c_str()));
-    if (!m_file->isOpen())
+    if (!m_file->isOpen()) {
+        m_fileFailed.store(true);
         return false;
+    }
     state.chunk.reserve(ChunkSize);
     state.headersAccepted = true;
     return true;
@@ -238,8 +247,10 @@ bool THTTPGetThread::receive(Transfer &state, std::string_view data)
 
 bool THTTPGetThread::deliver(std::string_view chunk)
 {
-    if (!m_file->write(chunk))
+    if (!m_file->write(chunk)) {
+        m_fileFailed.store(true);
         return false;
+    }
     m_readed.fetch_add(int(chunk.size()));
     if (m_reportsProgress && !handOffProgress())
         return false;

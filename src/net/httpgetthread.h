@@ -36,6 +36,8 @@ public:
     void orphan();
 
     bool succeeded() const { return m_success.load(); }
+    // True when the body could not be written to its file.
+    bool fileFailed() const { return m_fileFailed.load(); }
     int TotalSize() const { return m_totalSize.load(); }
     int Readed() const { return m_readed.load(); }
     const std::string &FileName() const { return m_request.FileName; }
@@ -63,6 +65,7 @@ private:
     std::thread m_thread;
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_success{false};
+    std::atomic<bool> m_fileFailed{false};
     std::atomic<int> m_totalSize{0};
     std::atomic<int> m_readed{0};
     std::unique_ptr<atomicfile::Writer> m_file;

@@ -49,7 +49,7 @@ PlaybackSequencer::PlaybackSequencer(PlayerState &state, SequencerView &view, QO
 
     for (THTTPGet *get : {&HTTPGet1, &HTTPGet2}) {
         get->OnProgress = [this](THTTPGet *, int totalSize, int readed) { HTTPGet1Progress(totalSize, readed); };
-        get->OnError = [this](THTTPGet *, QObject *) { HTTPGet1Error(); };
+        get->OnError = [this](THTTPGet *sender, QObject *) { HTTPGet1Error(*sender); };
     }
     HTTPGet1.OnDoneFile = [this](THTTPGet *, QObject *, const std::string &, int) { HTTPGet1DoneFile(); };
     HTTPGet2.OnDoneFile = [this](THTTPGet *, QObject *, const std::string &, int) { HTTPGet2DoneFile(); };
@@ -190,11 +190,11 @@ void PlaybackSequencer::HTTPGet1DoneFile()
     timDown.start();
 }
 
-void PlaybackSequencer::HTTPGet1Error()
+void PlaybackSequencer::HTTPGet1Error(const THTTPGet &sender)
 {
     if (endCancelledTune())
         return;
-    m_view.ShowStatus(QStringLiteral("通信エラー！！"), statusRed, StatusStyle::Bold);
+    m_view.ShowStatus(DownloadErrorText(sender), statusRed, StatusStyle::Bold);
     m_view.setProgressPosition(0);
     m_busyCursor.setBusy(false);
 }

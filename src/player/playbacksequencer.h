@@ -58,7 +58,7 @@ private:
     void timPlayTimer();
     void HTTPGet1Progress(int totalSize, int readed);
     void HTTPGet1DoneFile();
-    void HTTPGet1Error();
+    void HTTPGet1Error(const THTTPGet &sender);
     void HTTPGet2DoneFile();
     void MPlayNotify();
 

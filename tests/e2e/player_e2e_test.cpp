@@ -107,7 +107,7 @@ protected:
         FAIL() << "no X display could be started";
     }
 
-    void startPlayer()
+    void startPlayer(const QString &folder)
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("DISPLAY"), display);
@@ -117,8 +117,8 @@ protected:
         environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
         player.setProcessEnvironment(environment);
         player.setProcessChannelMode(QProcess::MergedChannels);
-        player.setWorkingDirectory(dir.path());
-        player.start(dir.path() + QStringLiteral("/quavelo"), {});
+        player.setWorkingDirectory(folder);
+        player.start(folder + QStringLiteral("/quavelo"), {});
         ASSERT_TRUE(player.waitForStarted());
     }
 
@@ -170,7 +170,7 @@ private:
 
 TEST_F(PlayerEndToEnd, AFirstStartFetchesTheCatalogueAndPlaysTuneOneInACutOutWindow)
 {
-    startPlayer();
+    startPlayer(dir.path());
     const std::string catalogue = readFile(sourceDir() + QStringLiteral("/server/content/11veruvodirororir/music/@Midi.DBF"));
     const QString firstTitle = text::fromCp932(LookupTitle(catalogue, "jingle-o.mid"));
     ASSERT_FALSE(firstTitle.isEmpty());
@@ -205,7 +205,7 @@ TEST_F(PlayerEndToEnd, AFirstStartFetchesTheCatalogueAndPlaysTuneOneInACutOutWin
 
 TEST_F(PlayerEndToEnd, MenuThenADoubleClickInTheCatalogueAndOkStoreTheListAndPlayItsFirstTune)
 {
-    startPlayer();
+    startPlayer(dir.path());
     const std::string content = readFile(sourceDir() + QStringLiteral("/server/content/11veruvodirororir/music/@Midi.DBF"));
     const QString firstTitle = text::fromCp932(LookupTitle(content, "jingle-o.mid"));
     ASSERT_TRUE(waitForPlayerTitle(firstTitle));
@@ -266,4 +266,42 @@ TEST_F(PlayerEndToEnd, MenuThenADoubleClickInTheCatalogueAndOkStoreTheListAndPla
     std::vector<std::string> stored;
     ReadIniList(base, currentSection(), stored);
     EXPECT_EQ(stored, expected);
+}
+
+TEST_F(PlayerEndToEnd, AFullDiskShowsAWriteErrorAndTheClosingMessageAndLosesNothing)
+{
+    testing_support::FullFolder folder(40 * 1024);
+    ASSERT_TRUE(folder.isValid());
+    ASSERT_TRUE(QFile::copy(dir.path() + QStringLiteral("/quavelo"), folder.path() + QStringLiteral("/quavelo")));
+    const std::string settings = "[OPT]\r\nUsed=1\r\nAutoRun=1\r\nFavNo=0\r\nMainTop=100\r\nMainLeft=100\r\n"
+                                 "[MIDI_FAV]\r\n1=A\r\n[MIDI_A]\r\n1=jingle-o.mid\r\n2=silent.mid\r\n";
+    const std::string catalogue = readFile(sourceDir() + QStringLiteral("/server/content/11veruvodirororir/music/@Midi.DBF"));
+    folder.put(QStringLiteral("quavelo.ini"), settings);
+    folder.put(QStringLiteral("@Midi.DBF"), catalogue);
+    folder.fill();
+
+    startPlayer(folder.path());
+    // The tune cannot be stored: the status says so, not that the server failed.
+    ASSERT_TRUE(waitForPlayerTitle(QStringLiteral("書き込みエラー！！")));
+
+    // Closing cannot store the window's place: a message names the file, and the
+    // program ends once it is acknowledged.
+    runX(display, QStringLiteral("xdotool"),
+         {QStringLiteral("mousemove"), QString::number(100 + 113 + 8), QString::number(100 + 16 + 8),
+          QStringLiteral("click"), QStringLiteral("1")});
+    QString messageId;
+    ASSERT_TRUE(waitUntil([&] {
+        messageId = runX(display, QStringLiteral("xdotool"),
+                         {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                          QStringLiteral("^Quavelo$")});
+        return !messageId.isEmpty();
+    }, 15000));
+    runX(display, QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Return")});
+    ASSERT_TRUE(player.waitForFinished(15000)) << "the message did not let the program end";
+    EXPECT_EQ(player.exitCode(), 0) << player.readAll().toStdString();
+
+    EXPECT_EQ(readFile(folder.path() + QStringLiteral("/quavelo.ini")), settings);
+    EXPECT_EQ(readFile(folder.path() + QStringLiteral("/@Midi.DBF")), catalogue);
+    EXPECT_EQ(folder.files(), (QStringList{QStringLiteral("@Midi.DBF"), QStringLiteral("quavelo"),
+                                           QStringLiteral("quavelo.ini")}));
 }

@@ -253,14 +253,17 @@ TEST_F(HttpGetTest, EveryFailureEndsInOneErrorAndKeepsTheOldFile)
         EXPECT_EQ(targetContent(), "old tune");
         EXPECT_EQ(filesInFolder(), QStringList{"tune.mid"});
         EXPECT_FALSE(get.isBusy());
+        EXPECT_FALSE(get.FileFailed());
+        EXPECT_EQ(DownloadErrorText(get), QStringLiteral("通信エラー！！"));
     }
 }
 
-TEST_F(HttpGetTest, RefusedConnectionAndUnwritableFolderAreErrors)
+TEST_F(HttpGetTest, RefusedConnectionIsATransferErrorAnUnwritableFolderAFileError)
 {
     get.URL = "http://127.0.0.1:" + std::to_string(TestHttpServer::unusedPort()) + "/x.mid";
     get.Download();
     EXPECT_EQ(log.errors, 1);
+    EXPECT_FALSE(get.FileFailed());
 
     testing_support::ReadOnlyFolder folder;
     if (!folder.isValid() || !folder.lock())
@@ -270,6 +273,34 @@ TEST_F(HttpGetTest, RefusedConnectionAndUnwritableFolderAreErrors)
     get.Download();
     EXPECT_EQ(log.errors, 2);
     EXPECT_EQ(log.done, 0);
+    EXPECT_TRUE(get.FileFailed());
+    EXPECT_EQ(DownloadErrorText(get), QStringLiteral("書き込みエラー！！"));
+}
+
+TEST_F(HttpGetTest, AFullDiskIsAFileErrorThatKeepsTheOldFileAndLeavesNothingBehind)
+{
+    serve(Reply::withBody(bodyOf(20000)));
+    {
+        testing_support::FullFolder folder;
+        ASSERT_TRUE(folder.isValid());
+        folder.put(QStringLiteral("tune.mid"), "old tune");
+        get.FileName = (folder.path() + "/tune.mid").toStdString();
+        folder.fill();
+
+        get.Download();
+
+        EXPECT_EQ(log.errors, 1);
+        EXPECT_EQ(log.done, 0);
+        EXPECT_TRUE(get.FileFailed());
+        EXPECT_EQ(readFile(folder.path() + "/tune.mid"), "old tune");
+        EXPECT_EQ(folder.files(), QStringList{"tune.mid"});
+    }
+
+    // The next transfer that works says so again.
+    get.FileName = target;
+    get.Download();
+    EXPECT_EQ(log.done, 1);
+    EXPECT_FALSE(get.FileFailed());
 }
 
 TEST_F(HttpGetTest, BinaryDataOffAcceptsAnAnswerWithoutLengthOnlyWhenEmpty)

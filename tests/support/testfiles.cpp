@@ -1,8 +1,11 @@
 #include "support/testfiles.h"
 
+#include <QDir>
 #include <QFile>
 
+#include <csignal>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -70,6 +73,54 @@ bool ReadOnlyFolder::lock()
     else
         m_locked = ::chmod(where.constData(), 0555) == 0;
     return m_locked;
+}
+
+FullFolder::FullFolder(int sizeKiB)
+{
+    if (m_dir.isValid() && ::geteuid() == 0) {
+        const QByteArray where = QFile::encodeName(m_dir.path());
+        const QByteArray options = "size=" + QByteArray::number(sizeKiB) + "k,mode=0755";
+        m_mounted = ::mount("tmpfs", where.constData(), "tmpfs", 0, options.constData()) == 0;
+    }
+}
+
+FullFolder::~FullFolder()
+{
+    if (m_limited) {
+        const rlimit unlimited{RLIM_INFINITY, RLIM_INFINITY};
+        ::setrlimit(RLIMIT_FSIZE, &unlimited);
+    }
+    if (m_mounted)
+        ::umount(QFile::encodeName(m_dir.path()).constData());
+}
+
+void FullFolder::put(const QString &name, std::string_view content)
+{
+    writeFile(m_dir.path() + QLatin1Char('/') + name, content);
+}
+
+QStringList FullFolder::files() const
+{
+    QStringList names = QDir(m_dir.path()).entryList(QDir::Files);
+    names.removeAll(QStringLiteral(".filler"));
+    return names;
+}
+
+void FullFolder::fill()
+{
+    if (m_mounted) {
+        QFile filler(m_dir.path() + QStringLiteral("/.filler"));
+        if (filler.open(QIODevice::WriteOnly)) {
+            const QByteArray block(4096, 'x');
+            while (filler.write(block) == block.size() && filler.flush()) {
+            }
+        }
+        return;
+    }
+    // A write past the limit then fails with EFBIG instead of ending the process.
+    ::signal(SIGXFSZ, SIG_IGN);
+    const rlimit none{0, RLIM_INFINITY};
+    m_limited = ::setrlimit(RLIMIT_FSIZE, &none) == 0;
 }
 
 } // namespace testing_support

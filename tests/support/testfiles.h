@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <string>
@@ -38,6 +39,32 @@ private:
     bool m_valid = false;
     bool m_mounted = false;
     bool m_locked = false;
+};
+
+// A folder on a disk that fill() leaves without room: a file system of its own of
+// sizeKiB, filled to the last byte, where the test may mount one (root), else a limit of
+// zero on the size of every file that this process and the programs it starts from then
+// on write, as "ulimit -f 0" sets it, until the object goes. Files placed with put()
+// before fill() stay readable.
+class FullFolder
+{
+public:
+    explicit FullFolder(int sizeKiB = 256);
+    ~FullFolder();
+    FullFolder(const FullFolder &) = delete;
+    FullFolder &operator=(const FullFolder &) = delete;
+
+    bool isValid() const { return m_dir.isValid(); }
+    QString path() const { return m_dir.path(); }
+    void put(const QString &name, std::string_view content);
+    // The files in the folder, the filler of a full file system left out.
+    QStringList files() const;
+    void fill();
+
+private:
+    QTemporaryDir m_dir;
+    bool m_mounted = false;
+    bool m_limited = false;
 };
 
 } // namespace testing_support

@@ -1,7 +1,9 @@
 #include "app/atomicfile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <cerrno>
@@ -38,6 +40,15 @@ std::optional<std::string> readAll(const QString &path)
 
 namespace {
 
+constexpr char temporarySuffix[] = ".tmp-";
+
+// A link is written through: its temporary files lie beside the file it points to.
+QString resolvedTarget(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.isSymLink() ? info.symLinkTarget() : path;
+}
+
 void syncFolderOf(const QByteArray &file)
 {
     const QByteArray folder = QFile::encodeName(QFileInfo(QFile::decodeName(file)).absolutePath());
@@ -52,9 +63,8 @@ void syncFolderOf(const QByteArray &file)
 
 Writer::Writer(const QString &path)
 {
-    QFileInfo info(path);
-    const QString target = info.isSymLink() ? info.symLinkTarget() : path;
-    info = QFileInfo(target);
+    const QString target = resolvedTarget(path);
+    const QFileInfo info(target);
 
     mode_t mode = 0666;
     if (info.exists()) {
@@ -70,7 +80,7 @@ Writer::Writer(const QString &path)
     }
 
     m_target = QFile::encodeName(target);
-    m_tempName = m_target + ".XXXXXX";
+    m_tempName = m_target + temporarySuffix + "XXXXXX";
     m_fd = ::mkostemp(m_tempName.data(), O_CLOEXEC);
     if (m_fd < 0)
         return;
@@ -139,6 +149,20 @@ bool writeAll(const QString &path, std::string_view data)
 {
     Writer writer(path);
     return writer.isOpen() && writer.write(data) && writer.commit();
+}
+
+void removeLeftovers(const QString &path)
+{
+    const QFileInfo target(resolvedTarget(path));
+    const QString prefix = target.fileName() + QLatin1String(temporarySuffix);
+    // mkostemp's six characters are letters and digits.
+    const QRegularExpression leftover(QStringLiteral("^%1[A-Za-z0-9]{6}$").arg(QRegularExpression::escape(prefix)));
+    QDir folder = target.absoluteDir();
+    const QStringList candidates = folder.entryList({prefix + QStringLiteral("*")}, QDir::Files | QDir::Hidden);
+    for (const QString &name : candidates) {
+        if (leftover.match(name).hasMatch())
+            folder.remove(name);
+    }
 }
 
 } // namespace atomicfile

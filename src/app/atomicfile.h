@@ -12,7 +12,8 @@ namespace atomicfile {
 // The whole content of a file, or nothing when it cannot be read (missing included).
 std::optional<std::string> readAll(const QString &path);
 
-// Writes the new content of a file into a temporary file in the same folder, which
+// Writes the new content of a file into a temporary file in the same folder (the file's
+// name followed by ".tmp-" and six random characters), which
 // commit() renames over the target, so that readers see the old content or the new,
 // never a part. Until then the target is untouched; a writer that is destroyed without
 // a commit removes its temporary file. A target that exists but may not be written is
@@ -42,5 +43,9 @@ private:
 // Replaces the file at path with data through a Writer. Returns false on any failure,
 // leaving the old file as it was.
 bool writeAll(const QString &path, std::string_view data);
+
+// Removes the temporary files of path that writers killed before their commit left
+// behind. Only for a file that no other process may be writing at the same time.
+void removeLeftovers(const QString &path);
 
 } // namespace atomicfile

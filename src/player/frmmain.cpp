@@ -79,6 +79,7 @@ TfrmMain::TfrmMain(const QString &executablePath, QWidget *parent)
     KTop1.setKTop(false);
 
     State.locate(executablePath);
+    State.removeLeftoverTemporaryFiles();
     FormCreate();
 }
 

@@ -19,6 +19,15 @@ QString PlayerState::settingsFile() const
     return SettingsFileOf(SettingsBase);
 }
 
+void PlayerState::removeLeftoverTemporaryFiles() const
+{
+    const QString settings = settingsFile();
+    for (const QString &path : {settings, settings + QStringLiteral(".bak"), SettingsBase + QStringLiteral(".def"),
+                                ExeFolder + QStringLiteral("/@Midi.DBF"), TuneFilePath,
+                                ExeFolder + QStringLiteral("/zSample.mid")})
+        atomicfile::removeLeftovers(path);
+}
+
 const std::string *PlayerState::currentFavName() const
 {
     if (FavIndex < 0 || std::size_t(FavIndex) >= FavNames.size())

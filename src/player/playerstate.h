@@ -32,6 +32,11 @@ public:
 
     QString settingsFile() const;
 
+    // Removes what a run that was killed while writing left of the program's files: the
+    // settings file and its copies, the catalogue copy and the two tune files. Only the
+    // one running instance may call it.
+    void removeLeftoverTemporaryFiles() const;
+
     // The name of the current play list, or nothing when FavIndex is outside FavNames.
     const std::string *currentFavName() const;
 

@@ -1,9 +1,12 @@
 // A process writing play lists is killed at random moments: after every kill the settings
 // file reads back whole, with either the list before the interrupted write or the one
-// after it, and everything else in the file untouched.
+// after it, and everything else in the file untouched; the killed writers' temporary
+// files are cleared away afterwards.
+#include "app/atomicfile.h"
 #include "app/settings.h"
 #include "support/testfiles.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -77,4 +80,13 @@ TEST(SettingsCrash, AKilledWriterLeavesTheOldStateOrTheNewOne)
     }
     EXPECT_EQ(kills, 300);
     EXPECT_GT(lastSeen, 0) << "the writer never got a write through";
+
+    // The temporary files of the killed writers go with one clean-up, which leaves the
+    // settings file and the user's own files as they are.
+    testing_support::writeFile(base + QStringLiteral(".ini.backup"), "mine");
+    const std::string settings = testing_support::readFile(base + QStringLiteral(".ini"));
+    atomicfile::removeLeftovers(base + QStringLiteral(".ini"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files),
+              (QStringList{QStringLiteral("quavelo.ini"), QStringLiteral("quavelo.ini.backup")}));
+    EXPECT_EQ(testing_support::readFile(base + QStringLiteral(".ini")), settings);
 }

@@ -87,6 +87,23 @@ TEST_F(PlayerWindow, APositionOffEveryScreenFallsBackToTheCorner)
     EXPECT_EQ(window.pos(), bottomRight());
 }
 
+TEST_F(PlayerWindow, AStartRemovesWhatKilledWritesLeftOfTheProgramsFilesAndNothingElse)
+{
+    writeFile(ini, "[OPT]\r\nUsed=1\r\n");
+    const QStringList leftovers = {"quavelo.ini.tmp-Ab12Cd", "quavelo.def.tmp-000000", "@Midi.DBF.tmp-xYz789",
+                                   "zMusic.mid.tmp-QQQQQQ", "zSample.mid.tmp-a1b2c3", "quavelo.ini.bak.tmp-zzzzzz"};
+    const QStringList kept = {"quavelo.ini", "quavelo.ini.backup", "quavelo.ini.tmp-mine", "quavelo.ini.tmp-Ab12Cd.old",
+                              "other.txt.tmp-Ab12Cd", "quavelo.ini.Ab12Cd"};
+    for (const QString &name : leftovers + kept) {
+        if (name != QStringLiteral("quavelo.ini"))
+            writeFile(dir.filePath(name), "x");
+    }
+    TfrmMain window(exe);
+    QStringList expected = kept;
+    expected.sort();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), expected);
+}
+
 TEST_F(PlayerWindow, ClosingRemovesTheTemporaryFiles)
 {
     TfrmMain window(exe);

@@ -13,11 +13,11 @@ namespace atomicfile {
 std::optional<std::string> readAll(const QString &path);
 
 // Writes the new content of a file into a temporary file in the same folder (the file's
-// name followed by ".tmp-" and six random characters), which
-// commit() renames over the target, so that readers see the old content or the new,
-// never a part. Until then the target is untouched; a writer that is destroyed without
-// a commit removes its temporary file. A target that exists but may not be written is
-// refused, and a symbolic link has the file it points to replaced, not the link.
+// name followed by ".tmp-" and six random characters), which commit() renames over the
+// target, so that readers see the old content or the new, never a part. Until then the
+// target is untouched; a writer that is destroyed without a commit removes its temporary
+// file. A target that exists but may not be written is refused, and a symbolic link has
+// the file it points to replaced, not the link.
 class Writer
 {
 public:

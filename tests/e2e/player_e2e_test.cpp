@@ -133,6 +133,23 @@ protected:
     {
         return runX(display, QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), id});
     }
+    // count clicks of the left button at x, y on the screen.
+    void clickAt(int x, int y, int count = 1) const
+    {
+        runX(display, QStringLiteral("xdotool"),
+             {QStringLiteral("mousemove"), QString::number(x), QString::number(y), QStringLiteral("click"),
+              QStringLiteral("--repeat"), QString::number(count), QStringLiteral("--delay"), QStringLiteral("60"),
+              QStringLiteral("1")});
+    }
+    // Waits until a window whose title matches the pattern is shown.
+    bool waitForWindowNamed(const QString &pattern) const
+    {
+        return waitUntil([&] {
+            return !runX(display, QStringLiteral("xdotool"),
+                         {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), pattern})
+                        .isEmpty();
+        }, 15000);
+    }
     // Waits until the player's window shows the title of the tune it plays.
     ::testing::AssertionResult waitForPlayerTitle(const QString &title)
     {
@@ -192,9 +209,7 @@ TEST_F(PlayerEndToEnd, AFirstStartFetchesTheCatalogueAndPlaysTuneOneInACutOutWin
     EXPECT_NE(QColor(screen.pixel(left + 73, top + 60)), QColor(255, 0, 255));
 
     // A click on the close button ends the program and stores the window's place.
-    runX(display, QStringLiteral("xdotool"),
-         {QStringLiteral("mousemove"), QString::number(left + 113 + 8), QString::number(top + 16 + 8),
-          QStringLiteral("click"), QStringLiteral("1")});
+    clickAt(left + 113 + 8, top + 16 + 8);
     ASSERT_TRUE(player.waitForFinished(15000));
     EXPECT_EQ(player.exitCode(), 0) << player.readAll().toStdString();
     const std::string settings = readFile(dir.path() + QStringLiteral("/quavelo.ini"));
@@ -216,12 +231,6 @@ TEST_F(PlayerEndToEnd, MenuThenADoubleClickInTheCatalogueAndOkStoreTheListAndPla
         const int favNo = ReadIniInt(base, "OPT", "FavNo", 0);
         return "MIDI_" + ReadIniString(base, "MIDI_FAV", std::to_string(favNo + 1), "");
     };
-    const auto click = [this](int x, int y, int count) {
-        runX(display, QStringLiteral("xdotool"),
-             {QStringLiteral("mousemove"), QString::number(x), QString::number(y), QStringLiteral("click"),
-              QStringLiteral("--repeat"), QString::number(count), QStringLiteral("--delay"), QStringLiteral("60"),
-              QStringLiteral("1")});
-    };
 
     // The first catalogue row after the editor's load, as the editor orders it.
     CatalogueList catalogue;
@@ -236,14 +245,8 @@ TEST_F(PlayerEndToEnd, MenuThenADoubleClickInTheCatalogueAndOkStoreTheListAndPla
     else
         expected.erase(listed);
 
-    click(left + 57 + 17, top + 117 + 7, 1);
-    QString editorId;
-    ASSERT_TRUE(waitUntil([&] {
-        editorId = runX(display, QStringLiteral("xdotool"),
-                        {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
-                         QStringLiteral("の設定")});
-        return !editorId.isEmpty();
-    }, 15000));
+    clickAt(left + 57 + 17, top + 117 + 7);
+    ASSERT_TRUE(waitForWindowNamed(QStringLiteral("の設定")));
     // The editor is centred on the screen; its catalogue grid starts at 248, 109 inside it.
     const int editorLeft = (screenWidth - 896) / 2;
     const int editorTop = (screenHeight - 591) / 2;
@@ -254,9 +257,9 @@ TEST_F(PlayerEndToEnd, MenuThenADoubleClickInTheCatalogueAndOkStoreTheListAndPla
         return !screen.isNull() && QColor(screen.pixel(firstRow)) == QColor(235, 177, 234);
     }, 15000));
     const std::size_t requestsBefore = serverRequests().size();
-    click(firstRow.x(), firstRow.y(), 2);
+    clickAt(firstRow.x(), firstRow.y(), 2);
     testing_support::runEventsFor(300);
-    click(editorLeft + 896 - 150 + 35, editorTop + 3 + 10, 1);
+    clickAt(editorLeft + 896 - 150 + 35, editorTop + 3 + 10);
 
     ASSERT_TRUE(waitUntil([&] {
         const QStringList requests = serverRequests();
@@ -286,16 +289,8 @@ TEST_F(PlayerEndToEnd, AFullDiskShowsAWriteErrorAndTheClosingMessageAndLosesNoth
 
     // Closing cannot store the window's place: a message names the file, and the
     // program ends once it is acknowledged.
-    runX(display, QStringLiteral("xdotool"),
-         {QStringLiteral("mousemove"), QString::number(100 + 113 + 8), QString::number(100 + 16 + 8),
-          QStringLiteral("click"), QStringLiteral("1")});
-    QString messageId;
-    ASSERT_TRUE(waitUntil([&] {
-        messageId = runX(display, QStringLiteral("xdotool"),
-                         {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
-                          QStringLiteral("^Quavelo$")});
-        return !messageId.isEmpty();
-    }, 15000));
+    clickAt(100 + 113 + 8, 100 + 16 + 8);
+    ASSERT_TRUE(waitForWindowNamed(QStringLiteral("^Quavelo$")));
     runX(display, QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Return")});
     ASSERT_TRUE(player.waitForFinished(15000)) << "the message did not let the program end";
     EXPECT_EQ(player.exitCode(), 0) << player.readAll().toStdString();

@@ -44,7 +44,7 @@ SettingsBackup::SettingsBackup(PlayerState &state)
 
 QString SettingsBackup::path() const
 {
-    return m_state.SettingsBase + QStringLiteral(".def");
+    return m_state.settingsBackupFile();
 }
 
 bool SettingsBackup::take()

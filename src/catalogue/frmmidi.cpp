@@ -429,7 +429,7 @@ void TfrmMidi::FormShow()
     m_backup.take();
     PlayerState &state = m_owner->State;
     cmbWaite->setItemIndex(std::clamp(state.WaitMs / 1000, 0, 9));
-    SamplePath = state.ExeFolder + QStringLiteral("/zSample.mid");
+    SamplePath = state.SampleFilePath;
     Editor.EditorModified = false;
     PGB->setValue(0);
     Editor.SelectedFile.clear();
@@ -470,7 +470,7 @@ void TfrmMidi::timDown1Timer()
 {
     timDown1.stop();
     m_busyCursor.setBusy(true);
-    HTTPGet1.FileName = encodedPath(m_owner->State.ExeFolder + QStringLiteral("/@Midi.DBF"));
+    HTTPGet1.FileName = encodedPath(m_owner->State.CatalogueFilePath);
     HTTPGet1.URL = baseUrl() + "@Midi.DBF";
     HTTPGet1.Download();
 }
@@ -498,14 +498,14 @@ void TfrmMidi::HTTPGet1Error(const THTTPGet &sender)
         return;
     // A failed fetch never touches the copy on disk, so the last good catalogue is
     // still there to work with.
-    if (QFile::exists(m_owner->State.ExeFolder + QStringLiteral("/@Midi.DBF")))
+    if (QFile::exists(m_owner->State.CatalogueFilePath))
         LoadCatalogue();
     showError(DownloadErrorText(sender));
 }
 
 void TfrmMidi::LoadCatalogue()
 {
-    const QString path = m_owner->State.ExeFolder + QStringLiteral("/@Midi.DBF");
+    const QString &path = m_owner->State.CatalogueFilePath;
     const bool loaded = Editor.LoadCatalogue(path);
     showCatalogueRows();
     lblTune->setText(Catalogue.tuneCountText());

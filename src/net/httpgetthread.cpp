@@ -99,7 +99,8 @@ void THTTPGetThread::run()
     if (received && !m_stop.load()) {
         const bool whole = m_readed.load() == m_totalSize.load();
         const bool finished = whole && m_file->finish();
-        m_fileFailed.store(whole && !finished);
+        if (whole && !finished)
+            m_fileFailed.store(true);
         m_success.store(finished);
     } else {
         m_success.store(false);

@@ -280,7 +280,7 @@ void TfrmMain::keepCopyOfUninitialisedSettings() const
 {
     const QString path = State.settingsFile();
     if (QFile(path).size() > 0)
-        CopyFileOver(path, path + QStringLiteral(".bak"), true);
+        CopyFileOver(path, State.settingsCopyFile(), true);
 }
 
 void TfrmMain::placeInWorkAreaCorner()

@@ -60,7 +60,7 @@ PlaybackSequencer::~PlaybackSequencer() = default;
 
 QString PlaybackSequencer::catalogueFile() const
 {
-    return State.ExeFolder + QStringLiteral("/@Midi.DBF");
+    return State.CatalogueFilePath;
 }
 
 std::string PlaybackSequencer::baseUrl() const

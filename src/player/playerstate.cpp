@@ -12,6 +12,8 @@ void PlayerState::locate(const QString &executablePath)
     ExeFolder = ProgramFilesFolder(executable.absolutePath());
     SettingsBase = SettingsBaseOf(ExeFolder + QLatin1Char('/') + executable.fileName());
     TuneFilePath = ExeFolder + QStringLiteral("/zMusic.mid");
+    CatalogueFilePath = ExeFolder + QStringLiteral("/@Midi.DBF");
+    SampleFilePath = ExeFolder + QStringLiteral("/zSample.mid");
 }
 
 QString PlayerState::settingsFile() const
@@ -19,12 +21,20 @@ QString PlayerState::settingsFile() const
     return SettingsFileOf(SettingsBase);
 }
 
+QString PlayerState::settingsCopyFile() const
+{
+    return settingsFile() + QStringLiteral(".bak");
+}
+
+QString PlayerState::settingsBackupFile() const
+{
+    return SettingsBase + QStringLiteral(".def");
+}
+
 void PlayerState::removeLeftoverTemporaryFiles() const
 {
-    const QString settings = settingsFile();
-    for (const QString &path : {settings, settings + QStringLiteral(".bak"), SettingsBase + QStringLiteral(".def"),
-                                ExeFolder + QStringLiteral("/@Midi.DBF"), TuneFilePath,
-                                ExeFolder + QStringLiteral("/zSample.mid")})
+    for (const QString &path : {settingsFile(), settingsCopyFile(), settingsBackupFile(), CatalogueFilePath,
+                                TuneFilePath, SampleFilePath})
         atomicfile::removeLeftovers(path);
 }
 

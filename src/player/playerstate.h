@@ -14,6 +14,8 @@ public:
     QString ExeFolder;    // folder of the program's files: the executable's, or the data folder
     QString SettingsBase; // executable path without extension; + ".ini", + ".def"
     QString TuneFilePath; // the player's one tune file, ExeFolder + "/zMusic.mid"
+    QString CatalogueFilePath; // the catalogue copy, ExeFolder + "/@Midi.DBF"
+    QString SampleFilePath;    // the editor's preview tune, ExeFolder + "/zSample.mid"
     std::vector<std::string> FavNames; // play-list names in [MIDI_FAV] order
     int FavIndex = 0;                  // current play list, index into FavNames
     std::vector<std::string> PlayList; // tune file names of the current play list
@@ -27,10 +29,13 @@ public:
     // its buttons for it.
     std::function<void()> OnPlayListChanged;
 
-    // Sets ExeFolder, SettingsBase and TuneFilePath for the executable at that path.
+    // Sets the folder, the settings base and the file paths for the executable at that path.
     void locate(const QString &executablePath);
 
     QString settingsFile() const;
+    // The copy of a settings file that the defaults replaced, and the editor's backup.
+    QString settingsCopyFile() const;
+    QString settingsBackupFile() const;
 
     // Removes what a run that was killed while writing left of the program's files: the
     // settings file and its copies, the catalogue copy and the two tune files. Only the

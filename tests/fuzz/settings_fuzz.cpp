@@ -31,7 +31,9 @@ std::vector<std::string> splitLines(std::string_view s)
 // brackets, "=" or control characters, and without blanks at its ends.
 bool isStorableName(const std::string &name)
 {
-    if (name.empty() || text::sameTextAscii(name, "FAV") || name != text::trimSpaces(name) || name.front() == '\t' || name.back() == '\t')
+    if (name.empty() || text::sameTextAscii(name, "FAV") || name != text::trimSpaces(name))
+        return false;
+    if (name.front() == '\t' || name.back() == '\t')
         return false;
     const std::optional<std::string> encoded = text::toCp932(text::fromCp932(name));
     if (!encoded || *encoded != name)

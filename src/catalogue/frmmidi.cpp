@@ -144,9 +144,16 @@ TfrmMidi::TfrmMidi(TfrmMain *owner)
         download->WaitThread = true;
         download->OnProgress = [this](THTTPGet *, int total, int readed) { HTTPGet1Progress(total, readed); };
     }
-    HTTPGet1.OnDoneFile = [this](THTTPGet *, QObject *, const std::string &, int) { timDown2.start(); };
+    // A download that a closing window cancelled may still have completed.
+    HTTPGet1.OnDoneFile = [this](THTTPGet *, QObject *, const std::string &, int) {
+        if (!m_finished)
+            timDown2.start();
+    };
     HTTPGet1.OnError = [this](THTTPGet *sender, QObject *) { HTTPGet1Error(*sender); };
-    HTTPGet3.OnDoneFile = [this](THTTPGet *, QObject *, const std::string &, int) { timDown4.start(); };
+    HTTPGet3.OnDoneFile = [this](THTTPGet *, QObject *, const std::string &, int) {
+        if (!m_finished)
+            timDown4.start();
+    };
     HTTPGet3.OnError = [this](THTTPGet *sender, QObject *) { HTTPGet3Error(*sender); };
 
     const auto oneShot = [this](QTimer &timer, int interval, void (TfrmMidi::*handler)()) {
@@ -883,6 +890,8 @@ void TfrmMidi::HTTPGet3Error(const THTTPGet &sender)
 {
     PGB->setValue(0);
     m_busyCursor.setBusy(false);
+    if (m_finished)
+        return;
     showError(DownloadErrorText(sender));
 }
 
@@ -909,7 +918,7 @@ void TfrmMidi::btnOKClick()
     state.SavePlayList(state.FavIndex);
     state.SaveFavNames();
     state.SaveFavIndex();
-    btnStopClick();
+    endPreviewAndDownloads();
     finish(1);
 }
 
@@ -922,18 +931,26 @@ void TfrmMidi::btnCanClick()
                       QStringLiteral("内容が変更されています！！\r\r終了してもよろしいですか？"))
                != TfrmConfirm::ResultYes)
         return;
-    HTTPGet1.Cancel();
-    HTTPGet3.Cancel();
-    btnStopClick();
+    endPreviewAndDownloads();
     m_backup.restore();
     QCoreApplication::processEvents();
     m_owner->ApplyOptions();
     finish(0);
 }
 
+// The window's downloads end before it does: exec() returns only once they have.
+void TfrmMidi::endPreviewAndDownloads()
+{
+    HTTPGet1.Cancel();
+    HTTPGet3.Cancel();
+    btnStopClick();
+}
+
 void TfrmMidi::finish(int tag)
 {
     m_finished = true;
+    for (QTimer *timer : {&timDown1, &timDown2, &timDown4, &timPlay})
+        timer->stop();
     Tag = tag;
     qApp->removeEventFilter(this);
     QFile::remove(SamplePath);

@@ -172,6 +172,7 @@ private:
     void showSelectedTitle();
     void showError(const QString &message);
     std::string baseUrl() const;
+    void endPreviewAndDownloads();
     void finish(int tag);
 
     TfrmMain *m_owner;

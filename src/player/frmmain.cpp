@@ -144,7 +144,7 @@ void TfrmMain::createControls()
     btnMemu->setStyle(bsShape);
     btnMemu->setShadowColor(clGray);
     btnMemu->setTransparent(true);
-    btnMemu->OnClick = [this](TLbSpeedButton *) { btnMemuClick(); };
+    btnMemu->OnClick = [this](TLbSpeedButton *) { Sequencer.btnMemuClick(); };
 
     btnClose = createButton({113, 16, 16, 16}, nullptr, HandCursor);
     btnClose->setCaption(QStringLiteral("X"));
@@ -358,7 +358,9 @@ void TfrmMain::SetControlsEnabled(bool enabled)
         button->setEnabled(playable);
     btnMemu->setEnabled(enabled);
     btnMemu->setFontColor(MenuCaptionColor(enabled, State.SkinIndex));
-    QCoreApplication::processEvents();
+    // Shown at once, without running other steps of the sequence in the middle of this one.
+    for (TLbSpeedButton *button : {btnNext, btnPlay, btnStop, btnMemu})
+        button->repaint();
 }
 
 void TfrmMain::ShowStatus(const QString &text, const QColor &color, StatusStyle style)
@@ -392,7 +394,8 @@ void TfrmMain::setTuneCaption(const QString &text)
 
 void TfrmMain::setProgressMaximum(int maximum)
 {
-    PGB->setMaximum(std::max(0, maximum));
+    // A range of 0 to 0 would show an endlessly busy bar.
+    PGB->setMaximum(std::max(1, maximum));
 }
 
 void TfrmMain::setProgressPosition(int position)
@@ -440,19 +443,18 @@ void TfrmMain::do_BlackClick(QAction *item)
     SetControlsEnabled(btnMemu->isEnabled());
 }
 
-void TfrmMain::btnMemuClick()
+bool TfrmMain::runEditor()
 {
-    Sequencer.btnStopClick(nullptr);
-    SetControlsEnabled(false);
-    int tag = 0;
-    {
-        TfrmMidi editor(this);
-        editor.exec();
-        tag = editor.Tag;
-    }
-    if (tag == 1)
-        Sequencer.restartFromFirstTune();
-    SetControlsEnabled(true);
+    TfrmMidi editor(this);
+    m_editor = &editor;
+    editor.exec();
+    return editor.Tag == 1;
+}
+
+void TfrmMain::closeEditor()
+{
+    if (m_editor)
+        m_editor->close();
 }
 
 void TfrmMain::btnHelpClick()
@@ -468,12 +470,18 @@ void TfrmMain::btnMinClick()
 
 void TfrmMain::btnCloseClick()
 {
-    Sequencer.cancelTuneDownload();
     close();
 }
 
+// The sequence ends first: while a download still runs the window stays, and closes once
+// it has ended.
 void TfrmMain::closeEvent(QCloseEvent *event)
 {
+    Sequencer.btnCloseClick();
+    if (Sequencer.phase() != PlaybackSequencer::Phase::Closed) {
+        event->ignore();
+        return;
+    }
     FormCloseQuery();
     event->accept();
 }
@@ -482,9 +490,6 @@ void TfrmMain::closeEvent(QCloseEvent *event)
 // shown and the temporary files are removed all the same.
 void TfrmMain::FormCloseQuery()
 {
-    Sequencer.btnStopClick(nullptr);
-    // A catalogue download that runs on would hold the program after its window is gone.
-    Sequencer.HTTPGet2.Cancel();
     QFile::remove(State.TuneFilePath);
     try {
         WriteFormPos(State.SettingsBase, "OPT", "Main", this);

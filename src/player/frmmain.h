@@ -7,6 +7,7 @@
 #include "player/playerstate.h"
 #include "player/sequencerview.h"
 
+#include <QPointer>
 #include <QWidget>
 
 class QAction;
@@ -15,6 +16,7 @@ class QMenu;
 class QPlainTextEdit;
 class QProgressBar;
 class TLbSpeedButton;
+class TfrmMidi;
 
 // The colour of the MENU caption for the skin and the button's state.
 TColor MenuCaptionColor(bool enabled, int skinIndex);
@@ -54,6 +56,9 @@ public:
     void minimise() override { btnMinClick(); }
     void focusHiddenPanel() override;
     void reportCannotPlay(const std::exception &reason) override;
+    bool runEditor() override;
+    void closeEditor() override;
+    void closeWindow() override { close(); }
 
     QLabel *IMG;
     QLabel *lblTTL;
@@ -97,7 +102,6 @@ private:
     void FormCloseQuery();
     void becameVisible();
 
-    void btnMemuClick();
     void btnHelpClick();
     void btnMinClick();
     void btnCloseClick();
@@ -110,4 +114,5 @@ private:
 
     QColor m_statusColor;
     bool m_shown = false;
+    QPointer<TfrmMidi> m_editor;
 };

@@ -10,6 +10,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -38,21 +39,25 @@ PlaybackSequencer::PlaybackSequencer(PlayerState &state, SequencerView &view, QO
     makeOneShot(timDown, 150);
     timPlay.setInterval(50);
     makeOneShot(m_gap, 0);
-    makeOneShot(m_deferredAdvance, 0);
+    makeOneShot(m_transferEnded, 0);
     connect(&timBegin, &QTimer::timeout, this, &PlaybackSequencer::timBeginTimer);
     connect(&timDown1, &QTimer::timeout, this, &PlaybackSequencer::timDown1Timer);
     connect(&timDown2, &QTimer::timeout, this, &PlaybackSequencer::timDown2Timer);
     connect(&timDown, &QTimer::timeout, this, &PlaybackSequencer::timDownTimer);
     connect(&timPlay, &QTimer::timeout, this, &PlaybackSequencer::timPlayTimer);
     connect(&m_gap, &QTimer::timeout, this, [this] { AdvanceTune(true); });
-    connect(&m_deferredAdvance, &QTimer::timeout, this, [this] { AdvanceTune(true); });
+    connect(&m_transferEnded, &QTimer::timeout, this, &PlaybackSequencer::afterTransfer);
 
+    // A download waiting in a nested event loop would let a press open the editor, or
+    // start the next download, inside it, and the wait could only end after them.
     for (THTTPGet *get : {&HTTPGet1, &HTTPGet2}) {
+        get->WaitThread = false;
         get->OnProgress = [this](THTTPGet *, int totalSize, int readed) { HTTPGet1Progress(totalSize, readed); };
-        get->OnError = [this](THTTPGet *sender, QObject *) { HTTPGet1Error(*sender); };
     }
     HTTPGet1.OnDoneFile = [this](THTTPGet *, QObject *, const std::string &, int) { HTTPGet1DoneFile(); };
+    HTTPGet1.OnError = [this](THTTPGet *sender, QObject *) { HTTPGet1Error(*sender); };
     HTTPGet2.OnDoneFile = [this](THTTPGet *, QObject *, const std::string &, int) { HTTPGet2DoneFile(); };
+    HTTPGet2.OnError = [this](THTTPGet *sender, QObject *) { HTTPGet2Error(*sender); };
     MPlay.OnNotify = [this](QObject *) { MPlayNotify(); };
 }
 
@@ -70,11 +75,52 @@ std::string PlaybackSequencer::baseUrl() const
 
 bool PlaybackSequencer::hasActiveTimers() const
 {
-    for (const QTimer *timer : {&timBegin, &timDown1, &timDown2, &timDown, &timPlay, &m_gap, &m_deferredAdvance}) {
+    for (const QTimer *timer : {&timBegin, &timDown1, &timDown2, &timDown, &timPlay, &m_gap, &m_transferEnded}) {
         if (timer->isActive())
             return true;
     }
     return false;
+}
+
+bool PlaybackSequencer::isOneOf(std::initializer_list<Phase> phases) const
+{
+    return std::find(phases.begin(), phases.end(), m_phase) != phases.end();
+}
+
+void PlaybackSequencer::enter(Phase phase)
+{
+    if (phase == m_phase)
+        return;
+    switch (m_phase) {
+    case Phase::Initialising:
+        timBegin.stop();
+        break;
+    case Phase::FetchingCatalogue:
+        timDown1.stop();
+        timDown2.stop();
+        break;
+    case Phase::Starting:
+        timDown.stop();
+        break;
+    case Phase::Playing:
+        timPlay.stop();
+        break;
+    case Phase::Gap:
+        m_gap.stop();
+        break;
+    case Phase::EndingTransfer:
+        m_transferEnded.stop();
+        break;
+    default:
+        break;
+    }
+    m_phase = phase;
+    // Told once the step that changed the phase is over, so that a listener that presses
+    // a button meets a finished transition.
+    QMetaObject::invokeMethod(this, [this, phase] {
+        if (OnPhaseChanged && m_phase == phase)
+            OnPhaseChanged(phase);
+    }, Qt::QueuedConnection);
 }
 
 void PlaybackSequencer::resetForStart()
@@ -84,28 +130,32 @@ void PlaybackSequencer::resetForStart()
     State.CatalogueReady = false;
     State.TuneIndex = -1;
     State.FavIndex = 0;
-    m_currentTuneFetched = false;
 }
 
 void PlaybackSequencer::begin()
 {
+    enter(Phase::Initialising);
     timBegin.start();
 }
 
 void PlaybackSequencer::timBeginTimer()
 {
     if (!QFile::exists(catalogueFile())) {
+        enter(Phase::FetchingCatalogue);
         timDown1.start();
         return;
     }
     if (ReadIniBool(State.SettingsBase, "OPT", "Minimize", false))
         m_view.minimise();
+    enter(Phase::Ready);
     if (ReadIniBool(State.SettingsBase, "OPT", "AutoRun", false))
         btnPlayClick(nullptr);
     else
         AdvanceTune(false);
     m_view.focusHiddenPanel();
 }
+
+// The catalogue ------------------------------------------------------------------------
 
 void PlaybackSequencer::timDown1Timer()
 {
@@ -118,20 +168,38 @@ void PlaybackSequencer::timDown1Timer()
 
 void PlaybackSequencer::HTTPGet2DoneFile()
 {
+    if (m_phase == Phase::EndingTransfer) {
+        transferEnded();
+        return;
+    }
     m_view.setProgressPosition(0);
     timDown2.start();
+}
+
+void PlaybackSequencer::HTTPGet2Error(const THTTPGet &sender)
+{
+    if (m_phase == Phase::EndingTransfer) {
+        transferEnded();
+        return;
+    }
+    showDownloadError(sender);
+    enter(Phase::CatalogueFailed);
 }
 
 void PlaybackSequencer::timDown2Timer()
 {
     m_busyCursor.setBusy(false);
     State.CatalogueReady = true;
+    enter(Phase::Initialising);
     timBegin.start();
 }
+
+// Tunes --------------------------------------------------------------------------------
 
 void PlaybackSequencer::AdvanceTune(bool download)
 {
     if (State.PlayList.empty()) {
+        enter(Phase::Ready);
         m_view.ShowStatus(QStringLiteral("No play list !!"), statusRed, StatusStyle::Italic);
         showTuneLabels();
         m_view.SetControlsEnabled(true);
@@ -142,26 +210,26 @@ void PlaybackSequencer::AdvanceTune(bool download)
         State.TuneIndex = 0;
     const std::string &name = State.PlayList[std::size_t(State.TuneIndex)];
     State.CurrentTitle = LookupTitle(atomicfile::readAll(catalogueFile()).value_or(std::string()), name);
-    m_currentTuneFetched = false;
 
     m_view.ShowStatus(QStringLiteral("待機中..."), statusBlue, StatusStyle::Italic);
     showTuneLabels();
     if (!download) {
+        enter(Phase::Ready);
         m_view.SetControlsEnabled(true);
         return;
     }
-    downloadCurrentTune();
+    fetchCurrentTune();
 }
 
-void PlaybackSequencer::downloadCurrentTune()
+void PlaybackSequencer::fetchCurrentTune()
 {
     const std::string name = State.PlayList[std::size_t(State.TuneIndex)];
     m_view.ShowStatus(QStringLiteral("DownLoading..."), statusBlue, StatusStyle::Italic);
-    btnStopClick(nullptr);
+    stopPlayback();
     QFile::remove(State.TuneFilePath);
     HTTPGet1.FileName = QFile::encodeName(State.TuneFilePath).toStdString();
     HTTPGet1.URL = baseUrl() + name;
-    m_currentTuneFetched = true;
+    enter(Phase::FetchingTune);
     // The window is up; the synthesiser loads while the tune arrives.
     TMediaPlayer::prepare();
     HTTPGet1.Download();
@@ -185,41 +253,37 @@ void PlaybackSequencer::HTTPGet1Progress(int totalSize, int readed)
 
 void PlaybackSequencer::HTTPGet1DoneFile()
 {
-    if (endCancelledTune())
+    if (m_phase == Phase::EndingTransfer) {
+        transferEnded();
         return;
+    }
+    enter(Phase::Starting);
     timDown.start();
 }
 
 void PlaybackSequencer::HTTPGet1Error(const THTTPGet &sender)
 {
-    if (endCancelledTune())
+    if (m_phase == Phase::EndingTransfer) {
+        transferEnded();
         return;
+    }
+    showDownloadError(sender);
+    enter(Phase::TuneFailed);
+    m_view.SetControlsEnabled(true);
+}
+
+void PlaybackSequencer::showDownloadError(const THTTPGet &sender)
+{
     m_view.ShowStatus(DownloadErrorText(sender), statusRed, StatusStyle::Bold);
     m_view.setProgressPosition(0);
     m_busyCursor.setBusy(false);
-}
-
-// A tune download that the user ended, whether it still failed or had just completed:
-// the sequence rests, or moves on when Next ended it.
-bool PlaybackSequencer::endCancelledTune()
-{
-    if (!std::exchange(m_cancellingTune, false))
-        return false;
-    m_view.setProgressPosition(0);
-    if (std::exchange(m_advanceAfterCancel, false)) {
-        m_deferredAdvance.start();
-    } else {
-        m_view.ShowStatus(QStringLiteral("待機中..."), statusBlue, StatusStyle::Italic);
-        m_view.SetControlsEnabled(true);
-    }
-    return true;
 }
 
 void PlaybackSequencer::timDownTimer()
 {
     if (QFile::exists(State.TuneFilePath)) {
         m_view.ShowStatus(text::fromCp932(State.CurrentTitle), statusBlue, StatusStyle::Normal);
-        btnPlayClick(nullptr);
+        playTuneFile();
     } else {
         AdvanceTune(true);
     }
@@ -227,29 +291,48 @@ void PlaybackSequencer::timDownTimer()
     m_view.SetControlsEnabled(true);
 }
 
+// Playing ------------------------------------------------------------------------------
+
 void PlaybackSequencer::btnPlayClick(QObject *)
 {
-    if (HTTPGet1.isBusy())
+    switch (m_phase) {
+    case Phase::Starting:
+        timDownTimer();
         return;
+    case Phase::Ready:
+    case Phase::TuneFailed:
+    case Phase::Playing:
+    case Phase::Gap:
+        break;
+    default: // nothing to play yet, a download runs, or the player is leaving
+        return;
+    }
     if (State.PlayList.empty()) {
         AdvanceTune(false);
         return;
     }
-    m_gap.stop();
-    if (!QFile::exists(State.TuneFilePath)) {
-        // The tune that the labels show has not been fetched yet (a start without
-        // AutoRun): fetch it rather than skipping it.
-        if (!m_currentTuneFetched && State.TuneIndex >= 0 && std::size_t(State.TuneIndex) < State.PlayList.size())
-            downloadCurrentTune();
-        else
-            AdvanceTune(true);
+    if (QFile::exists(State.TuneFilePath)) {
+        playTuneFile();
         return;
     }
+    // Resting without a tune file, the tune shown was never fetched (a start without
+    // AutoRun, a download that Stop ended): fetch it rather than skip it. After a failed
+    // download the sequence moves on.
+    const bool shownTuneValid = State.TuneIndex >= 0 && std::size_t(State.TuneIndex) < State.PlayList.size();
+    if (m_phase == Phase::Ready && shownTuneValid)
+        fetchCurrentTune();
+    else
+        AdvanceTune(true);
+}
+
+void PlaybackSequencer::playTuneFile()
+{
+    enter(Phase::Playing);
     timPlay.start();
     try {
         StartPlayback(MPlay, State.TuneFilePath);
     } catch (const EMCIDeviceError &error) {
-        timPlay.stop();
+        enter(Phase::Ready);
         // A file the synthesiser cannot take stays silent; a missing synthesiser would
         // silence every tune, so the user hears of that once.
         if (dynamic_cast<const ESynthUnavailable *>(&error) && !std::exchange(m_cannotPlayReported, true))
@@ -270,40 +353,169 @@ void PlaybackSequencer::timPlayTimer()
 
 void PlaybackSequencer::MPlayNotify()
 {
-    if (!TakeEndOfPlayback(MPlay))
+    if (m_phase != Phase::Playing || !TakeEndOfPlayback(MPlay))
         return;
-    timPlay.stop();
     m_view.setStatusColor(statusBlue);
     m_view.setProgressPosition(0);
+    enter(Phase::Gap);
     m_gap.start(std::max(0, State.WaitMs));
 }
 
-void PlaybackSequencer::btnStopClick(QObject *Sender)
+// The playback steps that every stop takes: the title stops blinking, the device closes.
+void PlaybackSequencer::stopPlayback()
 {
     timPlay.stop();
-    m_gap.stop();
     m_view.setStatusColor(statusBlue);
     StopPlayback(MPlay);
-    if (Sender)
-        cancelTuneDownload();
+}
+
+// Stop and Next ------------------------------------------------------------------------
+
+void PlaybackSequencer::btnStopClick(QObject *)
+{
+    stopPress();
+}
+
+void PlaybackSequencer::stopPress()
+{
+    switch (m_phase) {
+    case Phase::FetchingTune:
+        stopPlayback();
+        endTransfer(AfterTransfer::Rest);
+        break;
+    case Phase::EndingTransfer:
+        if (m_afterTransfer == AfterTransfer::NextTune)
+            m_afterTransfer = AfterTransfer::Rest;
+        break;
+    case Phase::Starting: // the tune has arrived: Play plays it
+        rest();
+        break;
+    case Phase::Playing:
+    case Phase::Gap:
+        stopPlayback();
+        enter(Phase::Ready);
+        break;
+    case Phase::Ready:
+    case Phase::TuneFailed:
+        stopPlayback();
+        break;
+    default:
+        break;
+    }
+}
+
+void PlaybackSequencer::rest()
+{
+    m_view.setProgressPosition(0);
+    showRestingStatus();
+    enter(Phase::Ready);
+    m_view.SetControlsEnabled(true);
+}
+
+// Resting at the tune shown: its title when its file is there to be played, else waiting.
+void PlaybackSequencer::showRestingStatus()
+{
+    if (QFile::exists(State.TuneFilePath))
+        m_view.ShowStatus(text::fromCp932(State.CurrentTitle), statusBlue, StatusStyle::Normal);
+    else
+        m_view.ShowStatus(QStringLiteral("待機中..."), statusBlue, StatusStyle::Italic);
 }
 
 void PlaybackSequencer::btnNextClick(QObject *)
 {
-    if (HTTPGet1.isBusy()) {
-        m_advanceAfterCancel = true;
-        cancelTuneDownload();
-        return;
+    switch (m_phase) {
+    case Phase::FetchingTune:
+        endTransfer(AfterTransfer::NextTune);
+        break;
+    case Phase::EndingTransfer:
+        if (m_afterTransfer == AfterTransfer::Rest)
+            m_afterTransfer = AfterTransfer::NextTune;
+        break;
+    case Phase::Ready:
+    case Phase::TuneFailed:
+    case Phase::Starting:
+    case Phase::Playing:
+    case Phase::Gap:
+        AdvanceTune(true);
+        break;
+    default:
+        break;
     }
-    AdvanceTune(true);
 }
 
-void PlaybackSequencer::cancelTuneDownload()
+// Cancelled downloads ------------------------------------------------------------------
+
+void PlaybackSequencer::endTransfer(AfterTransfer after)
 {
-    if (!HTTPGet1.isBusy())
-        return;
-    m_cancellingTune = true;
+    m_afterTransfer = after;
+    enter(Phase::EndingTransfer);
     HTTPGet1.Cancel();
+    HTTPGet2.Cancel();
+}
+
+// A cancelled download has ended, by failing or because its last byte had just arrived.
+// The component is still busy in its handler, so what follows waits for a timer.
+void PlaybackSequencer::transferEnded()
+{
+    m_transferEnded.start();
+}
+
+void PlaybackSequencer::afterTransfer()
+{
+    if (HTTPGet1.isBusy() || HTTPGet2.isBusy())
+        return; // the end of the other one comes too
+    m_busyCursor.setBusy(false);
+    m_view.setProgressPosition(0);
+    switch (m_afterTransfer) {
+    case AfterTransfer::Rest:
+        rest();
+        break;
+    case AfterTransfer::NextTune:
+        AdvanceTune(true);
+        break;
+    case AfterTransfer::OpenEditor:
+        showRestingStatus();
+        openEditor();
+        break;
+    case AfterTransfer::Close:
+        enter(Phase::Closed);
+        m_view.closeWindow();
+        break;
+    }
+}
+
+// MENU and closing ---------------------------------------------------------------------
+
+void PlaybackSequencer::btnMemuClick()
+{
+    const bool pressable = isOneOf({Phase::Ready, Phase::TuneFailed, Phase::FetchingTune, Phase::Starting,
+                                    Phase::Playing, Phase::Gap})
+        || (m_phase == Phase::EndingTransfer && m_afterTransfer <= AfterTransfer::NextTune);
+    if (!pressable)
+        return;
+    stopPress();
+    m_view.SetControlsEnabled(false);
+    if (m_phase == Phase::EndingTransfer) {
+        m_afterTransfer = AfterTransfer::OpenEditor;
+        return;
+    }
+    openEditor();
+}
+
+void PlaybackSequencer::openEditor()
+{
+    const Phase resting = m_phase == Phase::TuneFailed ? Phase::TuneFailed : Phase::Ready;
+    stopPlayback();
+    enter(Phase::EditorOpen);
+    const bool accepted = m_view.runEditor();
+    enter(resting);
+    if (std::exchange(m_closeAfterEditor, false)) {
+        btnCloseClick();
+        return;
+    }
+    if (accepted)
+        restartFromFirstTune();
+    m_view.SetControlsEnabled(true);
 }
 
 void PlaybackSequencer::restartFromFirstTune()
@@ -314,3 +526,24 @@ void PlaybackSequencer::restartFromFirstTune()
     AdvanceTune(true);
 }
 
+void PlaybackSequencer::btnCloseClick()
+{
+    switch (m_phase) {
+    case Phase::Closed:
+        return;
+    case Phase::EditorOpen:
+        m_closeAfterEditor = true;
+        m_view.closeEditor();
+        return;
+    default:
+        break;
+    }
+    stopPlayback();
+    if (HTTPGet1.isBusy() || HTTPGet2.isBusy()) {
+        endTransfer(AfterTransfer::Close);
+        return;
+    }
+    m_busyCursor.setBusy(false);
+    enter(Phase::Closed);
+    m_view.closeWindow();
+}

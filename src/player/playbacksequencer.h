@@ -8,16 +8,38 @@
 #include <QObject>
 #include <QTimer>
 
+#include <functional>
+
 class SequencerView;
 
 // The player's main loop: makes sure the catalogue is on disk, then downloads the tunes
 // of the play list one by one into the tune file, plays each, waits the gap and goes on,
-// wrapping after the last tune, until the user stops it. Every step that follows a
-// completion event runs from a short one-shot timer, so that no download or playback
-// starts inside the event of the previous one.
+// wrapping after the last tune, until the user stops it.
+//
+// The sequence is always in exactly one Phase. Each press of a button and each event
+// (a download's end, the end of a tune, a timer) is a transition from the phase it meets;
+// a press that has no meaning in a phase is ignored there. Every timer belongs to one
+// phase and is stopped when the sequence leaves it, so no step of an earlier phase can
+// run late. Downloads never nest an event loop: they report their end as an event, and
+// the step that follows runs from a short one-shot timer.
 class PlaybackSequencer : public QObject
 {
 public:
+    enum class Phase {
+        Initialising,      // timBegin: the start-up step, 250 ms after the show
+        FetchingCatalogue, // timDown1, the catalogue download, then timDown2
+        CatalogueFailed,   // no catalogue in this run: only closing is left
+        Ready,             // a tune is shown and nothing runs
+        FetchingTune,      // the tune download runs
+        EndingTransfer,    // a cancelled download is ending; what was asked for follows
+        Starting,          // timDown: the tune has arrived and starts 150 ms later
+        Playing,           // timPlay blinks the title and moves the progress bar
+        Gap,               // the pause after a tune, then the next one
+        TuneFailed,        // the tune download failed; the sequence rests at that tune
+        EditorOpen,        // the editor window runs; the player waits for it
+        Closed,            // nothing runs any more: the window may close
+    };
+
     PlaybackSequencer(PlayerState &state, SequencerView &view, QObject *parent = nullptr);
     ~PlaybackSequencer() override;
 
@@ -26,20 +48,24 @@ public:
     // Starts the sequence 250 ms from now.
     void begin();
 
+    // The presses of the player's buttons.
     void btnPlayClick(QObject *Sender);
     void btnStopClick(QObject *Sender);
     void btnNextClick(QObject *Sender);
-    void AdvanceTune(bool download);
-    // After the editor closed with OK: playback starts again at the first tune.
-    void restartFromFirstTune();
-    // Ends a running tune download; the sequence rests.
-    void cancelTuneDownload();
+    // Stops the sequence and, once no download runs any more, opens the editor. After OK
+    // playback starts again at the first tune of the list.
+    void btnMemuClick();
+    // Stops the sequence and, once no download runs any more, lets the window close.
+    void btnCloseClick();
 
-    QString catalogueFile() const;
-    bool isPlaying() const { return !MPlay.FileName.isEmpty(); }
-    bool isWaitingForGap() const { return m_gap.isActive(); }
+    Phase phase() const { return m_phase; }
+    bool isPlaying() const { return m_phase == Phase::Playing; }
     // Whether any of the sequencer's timers would wake the program up.
     bool hasActiveTimers() const;
+    QString catalogueFile() const;
+
+    // Told after every change of phase.
+    std::function<void(Phase phase)> OnPhaseChanged;
 
     THTTPGet HTTPGet1; // tunes
     THTTPGet HTTPGet2; // the catalogue
@@ -51,6 +77,12 @@ public:
     QTimer timPlay;
 
 private:
+    // What follows the end of a cancelled download, in rising precedence.
+    enum class AfterTransfer { Rest, NextTune, OpenEditor, Close };
+
+    void enter(Phase phase);
+    bool isOneOf(std::initializer_list<Phase> phases) const;
+
     void timBeginTimer();
     void timDown1Timer();
     void timDown2Timer();
@@ -60,21 +92,32 @@ private:
     void HTTPGet1DoneFile();
     void HTTPGet1Error(const THTTPGet &sender);
     void HTTPGet2DoneFile();
+    void HTTPGet2Error(const THTTPGet &sender);
     void MPlayNotify();
 
-    void downloadCurrentTune();
-    bool endCancelledTune();
-    void showPosition();
+    void AdvanceTune(bool download);
+    void fetchCurrentTune();
+    void playTuneFile();
+    void stopPlayback();
+    void stopPress();
+    void rest();
+    void showRestingStatus();
+    void endTransfer(AfterTransfer after);
+    void transferEnded();
+    void afterTransfer();
+    void openEditor();
+    void restartFromFirstTune();
+    void showDownloadError(const THTTPGet &sender);
     void showTuneLabels();
     std::string baseUrl() const;
 
     PlayerState &State;
     SequencerView &m_view;
-    QTimer m_gap;             // the pause between two tunes
-    QTimer m_deferredAdvance; // the next tune after a cancelled download
-    bool m_currentTuneFetched = false;
-    bool m_cancellingTune = false;
-    bool m_advanceAfterCancel = false;
+    Phase m_phase = Phase::Initialising;
+    AfterTransfer m_afterTransfer = AfterTransfer::Rest;
+    bool m_closeAfterEditor = false;
+    QTimer m_gap;           // the pause between two tunes
+    QTimer m_transferEnded; // the step after a cancelled download has ended
     BusyCursor m_busyCursor;
     bool m_cannotPlayReported = false;
 };

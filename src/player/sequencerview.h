@@ -8,7 +8,7 @@
 enum class StatusStyle { Normal, Italic, Bold };
 
 // What the playback sequencer needs of the window that shows it: the status line, the
-// play-list and tune labels, the progress bar and the buttons.
+// play-list and tune labels, the progress bar, the buttons, the editor and closing.
 class SequencerView
 {
 public:
@@ -30,4 +30,10 @@ public:
     virtual void focusHiddenPanel() = 0;
     // Tells the user once that no tune can be played, with the reason.
     virtual void reportCannotPlay(const std::exception &reason) = 0;
+    // Shows the editor window modally; true when it was closed with OK.
+    virtual bool runEditor() = 0;
+    // Closes the open editor as its own close button would.
+    virtual void closeEditor() = 0;
+    // Closes the window: nothing of the sequence runs any more.
+    virtual void closeWindow() = 0;
 };

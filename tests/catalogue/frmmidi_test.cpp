@@ -12,6 +12,7 @@
 #include "support/httpserver.h"
 #include "support/smfwriter.h"
 #include "support/testfiles.h"
+#include "support/userinput.h"
 
 #include <QAction>
 #include <QApplication>
@@ -452,7 +453,7 @@ TEST_F(EditorWindow, MenuOpensTheEditorModallyAndOkRestartsTheEditedList)
         open->btnOK->Click();
     });
     poll.start();
-    player->btnMemu->Click();
+    testing_support::clickLikeAUser(player->btnMemu);
 
     EXPECT_TRUE(sawEditor);
     EXPECT_EQ(player->State.PlayList, (std::vector<std::string>{"a.mid", "c.mid"}));
@@ -545,6 +546,36 @@ TEST_F(EditorWindow, SpaceDuringAPreviewDownloadStartsNoSecondOne)
     EXPECT_FALSE(editor->isVisible());
     EXPECT_EQ(editor->PGB->value(), 0);
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(EditorWindow, OkDuringAPreviewDownloadEndsItAndNothingPlaysAfterwards)
+{
+    writeSettings("1=a.mid\r\n");
+    openLoadedEditor();
+    server.setHandler([](const TestHttpServer::Request &) {
+        TestHttpServer::Reply stalled = TestHttpServer::Reply::withLength("MThd", "5000");
+        stalled.hold = true;
+        return stalled;
+    });
+    const std::size_t before = server.requests().size();
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (server.requests().size() == before + 1) {
+            poll.stop();
+            testing_support::clickLikeAUser(editor->btnOK);
+        }
+    });
+    poll.start();
+    QTest::keyClick(editor->sgdMidi, Qt::Key_Space);
+
+    EXPECT_FALSE(editor->HTTPGet3.isBusy()) << "the preview download ended with the window";
+    EXPECT_FALSE(editor->isVisible());
+    EXPECT_EQ(editor->Tag, 1);
+    testing_support::runEventsFor(400);
+    EXPECT_FALSE(editor->MPlay.isOpen());
+    EXPECT_TRUE(waitUntil([this] { return server.openConnections() == 0; }));
+    EXPECT_FALSE(QFile::exists(editor->SamplePath));
 }
 
 TEST_F(EditorWindow, ClosingTheWindowByOtherMeansCancels)

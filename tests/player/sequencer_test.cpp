@@ -1,14 +1,18 @@
 #include "app/application.h"
 #include "app/text.h"
 #include "controls/lbspeedbutton.h"
+#include "catalogue/frmmidi.h"
 #include "player/frmmain.h"
 #include "player/snaptocorner.h"
 #include "support/eventwait.h"
 #include "support/httpserver.h"
 #include "support/smfwriter.h"
 #include "support/testfiles.h"
+#include "support/userinput.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
@@ -19,6 +23,7 @@
 
 #include <gtest/gtest.h>
 
+using testing_support::clickLikeAUser;
 using testing_support::runEventsFor;
 using testing_support::TestHttpServer;
 using testing_support::waitUntil;
@@ -51,21 +56,29 @@ private:
     QStringList m_entries;
 };
 
-// Runs action once, from a timer, as soon as condition holds: also inside the nested event
-// loop of a running download, where a wait of the test itself cannot look.
-void onceWhen(QObject *context, std::function<bool()> condition, std::function<void()> action)
+// Runs the user's part in the editor window once the window has loaded its catalogue.
+class EditorDriver
 {
-    auto *poll = new QTimer(context);
-    poll->setInterval(5);
-    QObject::connect(poll, &QTimer::timeout, context, [poll, condition, action] {
-        if (!condition())
-            return;
-        poll->stop();
-        poll->deleteLater();
-        action();
-    });
-    poll->start();
-}
+public:
+    explicit EditorDriver(std::function<void(TfrmMidi &editor)> act)
+    {
+        m_poll.setInterval(5);
+        QObject::connect(&m_poll, &QTimer::timeout, [this, act] {
+            auto *open = dynamic_cast<TfrmMidi *>(QApplication::activeModalWidget());
+            if (!open || !open->isVisible() || open->lblTune->text() == QStringLiteral("収録曲数 ( 0 曲 )"))
+                return;
+            m_poll.stop();
+            ++runs;
+            act(*open);
+        });
+        m_poll.start();
+    }
+
+    int runs = 0;
+
+private:
+    QTimer m_poll;
+};
 
 class Sequencer : public ::testing::Test
 {
@@ -113,6 +126,13 @@ protected:
         return paths;
     }
     std::size_t requestCount() const { return server.requests().size(); }
+
+    static TestHttpServer::Reply stalled()
+    {
+        TestHttpServer::Reply reply = TestHttpServer::Reply::withLength("MThd", "5000");
+        reply.hold = true;
+        return reply;
+    }
 };
 
 } // namespace
@@ -184,8 +204,9 @@ TEST_F(Sequencer, AnEmptyListSaysSoAndLeavesOnlyMenuEnabled)
     EXPECT_FALSE(window.btnStop->isEnabled());
     EXPECT_FALSE(window.btnNext->isEnabled());
 
-    window.Sequencer.btnPlayClick(nullptr);
-    window.Sequencer.btnNextClick(nullptr);
+    clickLikeAUser(window.btnPlay);
+    clickLikeAUser(window.btnNext);
+    runEventsFor(300);
     EXPECT_EQ(requestCount(), 0u);
 }
 
@@ -218,8 +239,10 @@ TEST_F(Sequencer, ADownloadErrorIsShownInRedBoldAndTheSequenceRests)
     EXPECT_EQ(requestedPaths(), std::vector<std::string>{"a.mid"});
     EXPECT_FALSE(QFile::exists(window.State.TuneFilePath));
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(window.btnPlay->isEnabled() && window.btnNext->isEnabled() && window.btnMemu->isEnabled())
+        << "the user can act after the error";
 
-    window.btnPlay->Click();
+    clickLikeAUser(window.btnPlay);
     ASSERT_TRUE(waitUntil([&] { return window.Sequencer.isPlaying(); }));
     EXPECT_EQ(requestedPaths(), (std::vector<std::string>{"a.mid", "b.mid"})) << "Play moves on when nothing arrived";
 }
@@ -236,6 +259,8 @@ TEST_F(Sequencer, AFailedCatalogueDownloadKeepsTheButtonsDisabled)
     runEventsFor(400);
     EXPECT_FALSE(window.btnMemu->isEnabled());
     EXPECT_FALSE(window.btnPlay->isEnabled());
+    clickLikeAUser(window.btnMemu);
+    EXPECT_EQ(window.Sequencer.phase(), PlaybackSequencer::Phase::CatalogueFailed);
     EXPECT_FALSE(QFile::exists(window.Sequencer.catalogueFile()));
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
@@ -249,12 +274,12 @@ TEST_F(Sequencer, TheGapIsATimerThatStopCancels)
     writeCatalogueCopy();
     TfrmMain window(exe);
     window.show();
-    ASSERT_TRUE(waitUntil([&] { return window.Sequencer.isWaitingForGap(); }));
+    ASSERT_TRUE(waitUntil([&] { return window.Sequencer.phase() == PlaybackSequencer::Phase::Gap; }));
     EXPECT_EQ(requestCount(), 1u) << "the next tune waits for the gap";
     EXPECT_EQ(window.PGB->value(), 0);
 
-    window.btnStop->Click();
-    EXPECT_FALSE(window.Sequencer.isWaitingForGap());
+    clickLikeAUser(window.btnStop);
+    EXPECT_EQ(window.Sequencer.phase(), PlaybackSequencer::Phase::Ready);
     runEventsFor(1300);
     EXPECT_EQ(requestCount(), 1u) << "Stop during the gap cancels the advance";
     EXPECT_FALSE(window.Sequencer.hasActiveTimers()) << "a stopped player wakes nothing up";
@@ -272,66 +297,68 @@ TEST_F(Sequencer, WithoutAutoRunTheFirstPlayFetchesTheTuneThatIsShown)
     EXPECT_EQ(requestCount(), 0u);
     EXPECT_FALSE(window.Sequencer.hasActiveTimers());
 
-    window.btnPlay->Click();
+    EXPECT_GT(window.PGB->maximum(), window.PGB->minimum()) << "an idle bar is empty, not busy";
+
+    clickLikeAUser(window.btnPlay);
     ASSERT_TRUE(waitUntil([&] { return window.Sequencer.isPlaying(); }));
     EXPECT_EQ(requestedPaths(), std::vector<std::string>{"a.mid"});
     EXPECT_EQ(window.lblNo->text(), QStringLiteral("Tune : 1 / 2"));
 
-    window.btnStop->Click();
+    clickLikeAUser(window.btnStop);
     EXPECT_FALSE(window.Sequencer.isPlaying());
     EXPECT_FALSE(window.Sequencer.hasActiveTimers());
     EXPECT_EQ(window.statusColor(), QColor(0, 0, 255));
 }
 
-TEST_F(Sequencer, NextDuringATuneDownloadCancelsItQuietlyAndFetchesTheFollowingTune)
+TEST_F(Sequencer, ClicksDuringATuneDownloadIgnorePlayAndLetNextMoveOnQuietly)
 {
     server.setHandler([this](const TestHttpServer::Request &request) {
-        if (request.path == musicPath + "a.mid") {
-            TestHttpServer::Reply stalled = TestHttpServer::Reply::withLength("MThd", "5000");
-            stalled.hold = true;
-            return stalled;
-        }
+        if (request.path == musicPath + "a.mid")
+            return stalled();
         return answer(request);
     });
-    writeSettings({"a.mid", "b.mid"});
+    writeSettings({"a.mid", "b.mid"}, "AutoRun=0\r\n");
     writeCatalogueCopy();
     TfrmMain window(exe);
     StatusLog log(window);
     window.show();
-    bool stillBusyAfterPlay = false;
-    onceWhen(&window, [&] { return requestCount() == 1 && window.Sequencer.HTTPGet1.isBusy(); }, [&] {
-        window.Sequencer.btnPlayClick(window.btnPlay);
-        stillBusyAfterPlay = window.Sequencer.HTTPGet1.isBusy();
-        window.Sequencer.btnNextClick(window.btnNext);
-    });
+    ASSERT_TRUE(waitUntil([&] { return window.btnPlay->isEnabled(); }));
+    clickLikeAUser(window.btnPlay);
+    ASSERT_TRUE(waitUntil([&] { return requestCount() == 1; }));
+
+    clickLikeAUser(window.btnPlay);
+    EXPECT_TRUE(window.Sequencer.HTTPGet1.isBusy()) << "Play during a download is ignored";
+    clickLikeAUser(window.btnNext);
     ASSERT_TRUE(waitUntil([&] { return window.Sequencer.isPlaying(); }));
-    EXPECT_TRUE(stillBusyAfterPlay) << "Play during a download is ignored";
     EXPECT_EQ(requestedPaths(), (std::vector<std::string>{"a.mid", "b.mid"}));
     EXPECT_EQ(window.lblNo->text(), QStringLiteral("Tune : 2 / 2"));
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Blue Lake"));
     EXPECT_FALSE(log.entries().contains(QStringLiteral("通信エラー！！")));
 }
 
-TEST_F(Sequencer, StopDuringATuneDownloadCancelsItAndTheCloseButtonEndsTheProgram)
+TEST_F(Sequencer, StopDuringATuneDownloadRestsAtItAndTheCloseButtonWaitsForTheDownloadsEnd)
 {
-    server.setHandler([](const TestHttpServer::Request &) {
-        TestHttpServer::Reply stalled = TestHttpServer::Reply::withLength("MThd", "5000");
-        stalled.hold = true;
-        return stalled;
-    });
-    writeSettings({"a.mid"});
+    server.setHandler([](const TestHttpServer::Request &) { return stalled(); });
+    writeSettings({"a.mid"}, "AutoRun=0\r\n");
     writeCatalogueCopy();
     TfrmMain window(exe);
     window.show();
-    onceWhen(&window, [&] { return requestCount() == 1 && window.Sequencer.HTTPGet1.isBusy(); },
-             [&] { window.Sequencer.btnStopClick(window.btnStop); });
-    ASSERT_TRUE(waitUntil([&] { return requestCount() == 1 && !window.Sequencer.HTTPGet1.isBusy(); }));
+    ASSERT_TRUE(waitUntil([&] { return window.btnPlay->isEnabled(); }));
+    clickLikeAUser(window.btnPlay);
+    ASSERT_TRUE(waitUntil([&] { return requestCount() == 1; }));
+    clickLikeAUser(window.btnStop);
+    ASSERT_TRUE(waitUntil([&] { return !window.Sequencer.HTTPGet1.isBusy(); }));
     EXPECT_EQ(window.mmMidi->toPlainText(), QStringLiteral("待機中..."));
 
-    onceWhen(&window, [&] { return requestCount() == 2 && window.Sequencer.HTTPGet1.isBusy(); },
-             [&] { window.btnClose->Click(); });
-    window.Sequencer.btnNextClick(nullptr);
-    ASSERT_TRUE(waitUntil([&] { return !window.isVisible() && !window.Sequencer.HTTPGet1.isBusy(); }));
+    clickLikeAUser(window.btnPlay);
+    ASSERT_TRUE(waitUntil([&] { return requestCount() == 2; }));
+    EXPECT_EQ(requestedPaths(), (std::vector<std::string>{"a.mid", "a.mid"})) << "Play fetches the tune shown";
+    clickLikeAUser(window.btnClose);
+    EXPECT_TRUE(window.isVisible()) << "the window waits for its download";
+    ASSERT_TRUE(waitUntil([&] { return !window.isVisible(); }));
+    EXPECT_FALSE(window.Sequencer.HTTPGet1.isBusy());
     EXPECT_FALSE(QFile::exists(window.State.TuneFilePath));
+    EXPECT_EQ(QDir(dir.path()).entryList({QStringLiteral("zMusic.mid*")}, QDir::Files), QStringList());
 }
 
 TEST_F(Sequencer, TheEditorsOkRestartsAtTheFirstTune)
@@ -340,14 +367,59 @@ TEST_F(Sequencer, TheEditorsOkRestartsAtTheFirstTune)
     writeCatalogueCopy();
     TfrmMain window(exe);
     window.show();
-    ASSERT_TRUE(waitUntil([&] { return window.Sequencer.isPlaying(); }));
-    window.Sequencer.btnNextClick(nullptr);
+    ASSERT_TRUE(waitUntil([&] { return window.Sequencer.isPlaying() && window.btnNext->isEnabled(); }));
+    clickLikeAUser(window.btnNext);
     ASSERT_TRUE(waitUntil([&] { return window.State.TuneIndex == 1 && window.Sequencer.isPlaying(); }));
 
-    window.Sequencer.restartFromFirstTune();
+    EditorDriver editor([](TfrmMidi &open) { clickLikeAUser(open.btnOK); });
+    clickLikeAUser(window.btnMemu);
+    EXPECT_EQ(editor.runs, 1);
     ASSERT_TRUE(waitUntil([&] { return window.Sequencer.isPlaying(); }));
-    EXPECT_EQ(requestedPaths(), (std::vector<std::string>{"a.mid", "b.mid", "a.mid"}));
+    const std::vector<std::string> requests = requestedPaths();
+    ASSERT_GE(requests.size(), 3u);
+    EXPECT_EQ(requests.back(), "a.mid");
     EXPECT_EQ(window.lblNo->text(), QStringLiteral("Tune : 1 / 2"));
+}
+
+TEST_F(Sequencer, MenuDuringASlowDownloadOpensTheEditorOnlyOnceTheDownloadHasEnded)
+{
+    server.setHandler([this](const TestHttpServer::Request &request) {
+        if (request.path == musicPath + "a.mid")
+            return stalled();
+        return answer(request);
+    });
+    writeSettings({"a.mid", "b.mid"}, "AutoRun=0\r\n");
+    writeCatalogueCopy();
+    TfrmMain window(exe);
+    window.show();
+    ASSERT_TRUE(waitUntil([&] { return window.btnPlay->isEnabled(); }));
+    clickLikeAUser(window.btnPlay);
+    ASSERT_TRUE(waitUntil([&] { return requestCount() == 1; }));
+
+    std::vector<std::string> tunesWhileOpen;
+    bool downloadRanWhileOpen = true;
+    bool playedWhileOpen = true;
+    bool buttonsOnWhileOpen = true;
+    EditorDriver editor([&](TfrmMidi &open) {
+        downloadRanWhileOpen = window.Sequencer.HTTPGet1.isBusy();
+        const std::size_t before = requestCount();
+        runEventsFor(500);
+        for (std::size_t i = before; i < requestCount(); ++i) {
+            if (requestedPaths()[i] != "@Midi.DBF")
+                tunesWhileOpen.push_back(requestedPaths()[i]);
+        }
+        playedWhileOpen = window.Sequencer.MPlay.isOpen() || window.Sequencer.hasActiveTimers();
+        buttonsOnWhileOpen = window.btnMemu->isEnabled() || window.btnPlay->isEnabled();
+        clickLikeAUser(open.btnCan);
+    });
+    clickLikeAUser(window.btnMemu);
+    ASSERT_TRUE(waitUntil([&] { return editor.runs == 1 && window.btnMemu->isEnabled(); }));
+    EXPECT_FALSE(downloadRanWhileOpen);
+    EXPECT_EQ(tunesWhileOpen, std::vector<std::string>());
+    EXPECT_FALSE(playedWhileOpen);
+    EXPECT_FALSE(buttonsOnWhileOpen);
+    EXPECT_EQ(window.Sequencer.phase(), PlaybackSequencer::Phase::Ready);
+    EXPECT_EQ(window.mmMidi->toPlainText(), QStringLiteral("待機中..."));
 }
 
 TEST(SnapToCorner, EachQuadrantGoesToItsCornerOfTheWorkArea)

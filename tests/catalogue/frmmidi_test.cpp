@@ -528,11 +528,7 @@ TEST_F(EditorWindow, SpaceDuringAPreviewDownloadStartsNoSecondOne)
 {
     writeSettings("1=a.mid\r\n");
     openLoadedEditor();
-    server.setHandler([](const TestHttpServer::Request &) {
-        TestHttpServer::Reply stalled = TestHttpServer::Reply::withLength("MThd", "5000");
-        stalled.hold = true;
-        return stalled;
-    });
+    server.setHandler([](const TestHttpServer::Request &) { return TestHttpServer::Reply::stalling(); });
     const std::size_t before = server.requests().size();
     // The first Space waits in its download; the second arrives meanwhile, then Escape
     // ends the window and with it the download.
@@ -552,11 +548,7 @@ TEST_F(EditorWindow, OkDuringAPreviewDownloadEndsItAndNothingPlaysAfterwards)
 {
     writeSettings("1=a.mid\r\n");
     openLoadedEditor();
-    server.setHandler([](const TestHttpServer::Request &) {
-        TestHttpServer::Reply stalled = TestHttpServer::Reply::withLength("MThd", "5000");
-        stalled.hold = true;
-        return stalled;
-    });
+    server.setHandler([](const TestHttpServer::Request &) { return TestHttpServer::Reply::stalling(); });
     const std::size_t before = server.requests().size();
     QTimer poll;
     poll.setInterval(5);

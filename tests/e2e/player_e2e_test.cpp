@@ -6,6 +6,8 @@
 #include "catalogue/cataloguefile.h"
 #include "catalogue/cataloguelist.h"
 #include "support/eventwait.h"
+#include "support/qtprinters.h"
+#include "support/httpserver.h"
 #include "support/testfiles.h"
 
 #include <QDir>
@@ -299,4 +301,66 @@ TEST_F(PlayerEndToEnd, AFullDiskShowsAWriteErrorAndTheClosingMessageAndLosesNoth
     EXPECT_EQ(readFile(folder.path() + QStringLiteral("/@Midi.DBF")), catalogue);
     EXPECT_EQ(folder.files(), (QStringList{QStringLiteral("@Midi.DBF"), QStringLiteral("quavelo"),
                                            QStringLiteral("quavelo.ini")}));
+}
+
+TEST_F(PlayerEndToEnd, AFailedFirstTuneAtAnAutomaticStartLeavesNextToPlayTheSecond)
+{
+    const std::string catalogue = readFile(sourceDir() + QStringLiteral("/server/content/11veruvodirororir/music/@Midi.DBF"));
+    testing_support::writeFile(dir.path() + QStringLiteral("/@Midi.DBF"), catalogue);
+    testing_support::writeFile(dir.path() + QStringLiteral("/quavelo.ini"),
+                               "[OPT]\r\nUsed=1\r\nAutoRun=1\r\nFavNo=0\r\nMainTop=100\r\nMainLeft=100\r\n"
+                               "[MIDI_FAV]\r\n1=A\r\n[MIDI_A]\r\n1=not-there.mid\r\n2=jingle-o.mid\r\n");
+    startPlayer(dir.path());
+    ASSERT_TRUE(waitForPlayerTitle(QStringLiteral("通信エラー！！")));
+
+    clickAt(100 + 27 + 12, 100 + 144 + 11);
+    ASSERT_TRUE(waitForPlayerTitle(text::fromCp932(LookupTitle(catalogue, "jingle-o.mid"))));
+    const QString music = QStringLiteral("/11veruvodirororir/music/");
+    EXPECT_EQ(serverRequests(), (QStringList{music + QStringLiteral("not-there.mid"), music + QStringLiteral("jingle-o.mid")}));
+}
+
+TEST_F(PlayerEndToEnd, MenuDuringASlowDownloadEndsItBeforeTheEditorOpensAndNothingPlaysBehindIt)
+{
+    const std::string catalogue = readFile(sourceDir() + QStringLiteral("/server/content/11veruvodirororir/music/@Midi.DBF"));
+    testing_support::TestHttpServer slowServer([&catalogue](const testing_support::TestHttpServer::Request &request) {
+        if (request.path.ends_with("@Midi.DBF"))
+            return testing_support::TestHttpServer::Reply::withBody(catalogue);
+        testing_support::TestHttpServer::Reply trickle =
+            testing_support::TestHttpServer::Reply::withBody(std::string(20000, 'x'));
+        trickle.bytesPerSecond = 200;
+        return trickle;
+    });
+    testing_support::writeFile(dir.path() + QStringLiteral("/@Midi.DBF"), catalogue);
+    testing_support::writeFile(dir.path() + QStringLiteral("/quavelo.ini"),
+                               "[OPT]\r\nUsed=1\r\nAutoRun=0\r\nFavNo=0\r\nMainTop=100\r\nMainLeft=100\r\nServer="
+                                   + slowServer.host() + "\r\n[MIDI_FAV]\r\n1=A\r\n[MIDI_A]\r\n1=jingle-o.mid\r\n");
+    const auto tuneRequests = [&slowServer] {
+        const auto requests = slowServer.requests();
+        return std::count_if(requests.begin(), requests.end(),
+                             [](const auto &request) { return request.path.ends_with(".mid"); });
+    };
+    startPlayer(dir.path());
+    ASSERT_TRUE(waitForPlayerTitle(QStringLiteral("待機中...")));
+    clickAt(100 + 62 + 12, 100 + 179 + 11); // Play
+    ASSERT_TRUE(waitForPlayerTitle(QStringLiteral("DownLoading...")));
+    ASSERT_TRUE(waitUntil([&] { return tuneRequests() == 1 && slowServer.openConnections() == 1; }));
+
+    const QString playerWindow = windowId();
+    clickAt(100 + 57 + 17, 100 + 117 + 7); // MENU
+    ASSERT_TRUE(waitForWindowNamed(QStringLiteral("の設定")));
+    EXPECT_TRUE(waitUntil([&] { return slowServer.openConnections() == 0; }))
+        << "the tune download still runs behind the editor";
+    testing_support::runEventsFor(2000);
+    EXPECT_EQ(tuneRequests(), 1) << "a tune was fetched while the editor was open";
+    EXPECT_EQ(windowName(playerWindow), QStringLiteral("待機中...")) << "the player went on behind the editor";
+
+    runX(display, QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Escape")});
+    ASSERT_TRUE(waitUntil([&] {
+        return runX(display, QStringLiteral("xdotool"),
+                    {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), QStringLiteral("の設定")})
+            .isEmpty();
+    }));
+    testing_support::runEventsFor(500);
+    EXPECT_EQ(tuneRequests(), 1);
+    EXPECT_EQ(player.state(), QProcess::Running);
 }

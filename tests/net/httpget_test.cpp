@@ -391,9 +391,7 @@ TEST_F(HttpGetTest, CancelAfterTheBodyArrivedButBeforeTheOutcomeIsAnError)
 TEST_F(HttpGetTest, CancelEndsAStalledOrRunningTransferAtOnce)
 {
     // A server that sends half the body and then says nothing for ever.
-    Reply stalled = Reply::withLength(bodyOf(1500), "3000");
-    stalled.hold = true;
-    serve(stalled);
+    serve(Reply::stalling(bodyOf(1500), "3000"));
     get.WaitThread = false;
     get.Download();
     ASSERT_TRUE(waitUntil([&] { return !log.progress.empty(); }));
@@ -420,9 +418,7 @@ TEST_F(HttpGetTest, CancelEndsAStalledOrRunningTransferAtOnce)
 
 TEST_F(HttpGetTest, StalledBodyTimesOut)
 {
-    Reply stalled = Reply::withLength("abc", "3000");
-    stalled.hold = true;
-    serve(stalled);
+    serve(Reply::stalling("abc", "3000"));
     get.stallTimeoutSeconds = 1;
 
     get.Download();

@@ -5,6 +5,7 @@
 #include "player/frmmain.h"
 #include "player/snaptocorner.h"
 #include "support/eventwait.h"
+#include "support/qtprinters.h"
 #include "support/httpserver.h"
 #include "support/smfwriter.h"
 #include "support/testfiles.h"
@@ -89,6 +90,7 @@ protected:
     std::string catalogue = *text::toCp932(QStringLiteral("ジングルベル,Pierpont,Piano,クリスマス,0002,a.mid\r\n"
                                                           "\"Blue Lake\",,Flute,童謡,0001,b.mid\r\n"));
     std::vector<std::string> missing;
+    std::vector<std::string> stalling;
     QStringList errors;
 
     void SetUp() override
@@ -104,6 +106,8 @@ protected:
             return TestHttpServer::Reply::withBody(catalogue);
         if (std::find(missing.begin(), missing.end(), name) != missing.end())
             return TestHttpServer::Reply::withBody("not here", 404);
+        if (std::find(stalling.begin(), stalling.end(), name) != stalling.end())
+            return TestHttpServer::Reply::stalling();
         return TestHttpServer::Reply::withBody(testing_support::makeTune(1));
     }
 
@@ -127,11 +131,15 @@ protected:
     }
     std::size_t requestCount() const { return server.requests().size(); }
 
-    static TestHttpServer::Reply stalled()
+    // Shows a player that starts resting, and clicks Play: the first tune's download runs.
+    void clickPlayOnARestingPlayer(TfrmMain &window)
     {
-        TestHttpServer::Reply reply = TestHttpServer::Reply::withLength("MThd", "5000");
-        reply.hold = true;
-        return reply;
+        writeSettings({"a.mid", "b.mid"}, "AutoRun=0\r\n");
+        writeCatalogueCopy();
+        window.show();
+        ASSERT_TRUE(waitUntil([&] { return window.btnPlay->isEnabled(); }));
+        clickLikeAUser(window.btnPlay);
+        ASSERT_TRUE(waitUntil([&] { return requestCount() == 1; }));
     }
 };
 
@@ -312,19 +320,10 @@ TEST_F(Sequencer, WithoutAutoRunTheFirstPlayFetchesTheTuneThatIsShown)
 
 TEST_F(Sequencer, ClicksDuringATuneDownloadIgnorePlayAndLetNextMoveOnQuietly)
 {
-    server.setHandler([this](const TestHttpServer::Request &request) {
-        if (request.path == musicPath + "a.mid")
-            return stalled();
-        return answer(request);
-    });
-    writeSettings({"a.mid", "b.mid"}, "AutoRun=0\r\n");
-    writeCatalogueCopy();
+    stalling = {"a.mid"};
     TfrmMain window(exe);
     StatusLog log(window);
-    window.show();
-    ASSERT_TRUE(waitUntil([&] { return window.btnPlay->isEnabled(); }));
-    clickLikeAUser(window.btnPlay);
-    ASSERT_TRUE(waitUntil([&] { return requestCount() == 1; }));
+    clickPlayOnARestingPlayer(window);
 
     clickLikeAUser(window.btnPlay);
     EXPECT_TRUE(window.Sequencer.HTTPGet1.isBusy()) << "Play during a download is ignored";
@@ -338,14 +337,9 @@ TEST_F(Sequencer, ClicksDuringATuneDownloadIgnorePlayAndLetNextMoveOnQuietly)
 
 TEST_F(Sequencer, StopDuringATuneDownloadRestsAtItAndTheCloseButtonWaitsForTheDownloadsEnd)
 {
-    server.setHandler([](const TestHttpServer::Request &) { return stalled(); });
-    writeSettings({"a.mid"}, "AutoRun=0\r\n");
-    writeCatalogueCopy();
+    stalling = {"a.mid"};
     TfrmMain window(exe);
-    window.show();
-    ASSERT_TRUE(waitUntil([&] { return window.btnPlay->isEnabled(); }));
-    clickLikeAUser(window.btnPlay);
-    ASSERT_TRUE(waitUntil([&] { return requestCount() == 1; }));
+    clickPlayOnARestingPlayer(window);
     clickLikeAUser(window.btnStop);
     ASSERT_TRUE(waitUntil([&] { return !window.Sequencer.HTTPGet1.isBusy(); }));
     EXPECT_EQ(window.mmMidi->toPlainText(), QStringLiteral("待機中..."));
@@ -383,18 +377,9 @@ TEST_F(Sequencer, TheEditorsOkRestartsAtTheFirstTune)
 
 TEST_F(Sequencer, MenuDuringASlowDownloadOpensTheEditorOnlyOnceTheDownloadHasEnded)
 {
-    server.setHandler([this](const TestHttpServer::Request &request) {
-        if (request.path == musicPath + "a.mid")
-            return stalled();
-        return answer(request);
-    });
-    writeSettings({"a.mid", "b.mid"}, "AutoRun=0\r\n");
-    writeCatalogueCopy();
+    stalling = {"a.mid"};
     TfrmMain window(exe);
-    window.show();
-    ASSERT_TRUE(waitUntil([&] { return window.btnPlay->isEnabled(); }));
-    clickLikeAUser(window.btnPlay);
-    ASSERT_TRUE(waitUntil([&] { return requestCount() == 1; }));
+    clickPlayOnARestingPlayer(window);
 
     std::vector<std::string> tunesWhileOpen;
     bool downloadRanWhileOpen = true;

@@ -6,6 +6,7 @@
 #include "player/playbacksequencer.h"
 #include "player/sequencerview.h"
 #include "support/eventwait.h"
+#include "support/qtprinters.h"
 #include "support/httpserver.h"
 #include "support/smfwriter.h"
 #include "support/testfiles.h"
@@ -206,7 +207,7 @@ private:
         const std::string name = request.path.substr(std::min(request.path.size(), musicPath.size()));
         if (name == "@Midi.DBF") {
             if (m_setup.catalogueStalls)
-                return stalled();
+                return TestHttpServer::Reply::stalling();
             return m_setup.catalogueFails ? TestHttpServer::Reply::withBody("", 500)
                                           : TestHttpServer::Reply::withBody(catalogue);
         }
@@ -215,15 +216,9 @@ private:
         if (m_setup.stallsFirst.count(name)) {
             const std::lock_guard lock(m_mutex);
             if (m_stalled.insert(name).second)
-                return stalled();
+                return TestHttpServer::Reply::stalling();
         }
         return TestHttpServer::Reply::withBody(testing_support::makeTune(2));
-    }
-    static TestHttpServer::Reply stalled()
-    {
-        TestHttpServer::Reply reply = TestHttpServer::Reply::withLength("MThd", "5000");
-        reply.hold = true;
-        return reply;
     }
 
     void pressDueSteps()

@@ -89,6 +89,13 @@ TestHttpServer::Reply TestHttpServer::Reply::withoutLength(std::string body, int
     return {statusLine(status) + "\r\n" + body};
 }
 
+TestHttpServer::Reply TestHttpServer::Reply::stalling(std::string body, const std::string &announced)
+{
+    Reply reply = withLength(std::move(body), announced);
+    reply.hold = true;
+    return reply;
+}
+
 TestHttpServer::TestHttpServer(Handler handler)
     : m_handler(std::move(handler))
 {

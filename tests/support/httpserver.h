@@ -39,6 +39,8 @@ public:
         static Reply withLength(std::string body, const std::string &announced, int status = 200);
         // An answer without a Content-Length; the connection is closed after the body.
         static Reply withoutLength(std::string body, int status = 200);
+        // A 200 answer that announces more than body and, after body, says nothing for ever.
+        static Reply stalling(std::string body = "MThd", const std::string &announced = "5000");
     };
 
     using Handler = std::function<Reply(const Request &request)>;

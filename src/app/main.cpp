@@ -3,6 +3,8 @@
 #include "app/singleinstance.h"
 #include "dialogs/frmconfirm.h"
 #include "player/frmmain.h"
+#include "player/mprisservice.h"
+#include "player/playermediacontrols.h"
 
 #include <QFont>
 
@@ -35,6 +37,9 @@ int main(int argc, char *argv[])
     TfrmMain frmMain(QuaveloApplication::applicationFilePath());
     CreateConfirmDialog(&frmMain);
     QuitSignals quitSignals(&frmMain);
+    PlayerMediaControls mediaControls(frmMain);
+    MprisService mpris(QDBusConnection::sessionBus(), mediaControls);
+    QObject::connect(&frmMain, &TfrmMain::nowPlayingChanged, &mpris, &MprisService::refresh);
     frmMain.show();
     app.exec();
     return 0;

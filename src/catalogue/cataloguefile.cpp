@@ -181,13 +181,21 @@ std::string_view CatalogueTable::cell(std::size_t row, int column) const
     return std::string_view(m_text).substr(span.offset, span.length);
 }
 
+std::optional<CatalogueRow> LookupTune(std::string_view catalogue, std::string_view fileName)
+{
+    std::vector<std::string> found;
+    for (const std::string_view line : SplitCatalogueLines(catalogue)) {
+        std::vector<std::string> fields = SplitCatalogueFields(line);
+        if (fields.size() >= 6 && fields[5] == fileName)
+            found = std::move(fields);
+    }
+    if (found.empty())
+        return std::nullopt;
+    return CatalogueRow{found[0], found[1], found[2], found[3], found[4], found[5]};
+}
+
 std::string LookupTitle(std::string_view catalogue, std::string_view fileName)
 {
-    std::string title;
-    for (const std::string_view line : SplitCatalogueLines(catalogue)) {
-        const std::vector<std::string> fields = SplitCatalogueFields(line);
-        if (fields.size() >= 6 && fields[5] == fileName)
-            title = fields[0];
-    }
-    return title;
+    const std::optional<CatalogueRow> row = LookupTune(catalogue, fileName);
+    return row ? row->Title : std::string();
 }

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -60,6 +61,19 @@ private:
     std::vector<std::array<Span, 8>> m_rows;
 };
 
-// The title of the last line whose file name field equals fileName byte for byte, or
-// empty. Lines with fewer than six fields are skipped.
+// One tune of the catalogue, its fields in CP932.
+struct CatalogueRow
+{
+    std::string Title;
+    std::string Composer;
+    std::string Instrument;
+    std::string Genre;
+    std::string PlayTime; // four digits, minutes then seconds
+    std::string FileName; // the tune's file on the server, its key everywhere
+};
+
+// The last line whose file name field equals fileName byte for byte, or nothing. Lines
+// with fewer than six fields are skipped.
+std::optional<CatalogueRow> LookupTune(std::string_view catalogue, std::string_view fileName);
+// The title field of that line, or empty.
 std::string LookupTitle(std::string_view catalogue, std::string_view fileName);

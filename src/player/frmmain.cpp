@@ -78,6 +78,7 @@ TfrmMain::TfrmMain(const QString &executablePath, QWidget *parent)
     Blend1.setTransparentColor(clFuchsia);
     KTop1.setKTop(false);
 
+    Sequencer.OnPhaseChanged = [this](PlaybackSequencer::Phase) { emit nowPlayingChanged(); };
     State.locate(executablePath);
     State.removeLeftoverTemporaryFiles();
     FormCreate();
@@ -361,6 +362,7 @@ void TfrmMain::SetControlsEnabled(bool enabled)
     // Shown at once, without running other steps of the sequence in the middle of this one.
     for (TLbSpeedButton *button : {btnNext, btnPlay, btnStop, btnMemu})
         button->repaint();
+    emit nowPlayingChanged();
 }
 
 void TfrmMain::ShowStatus(const QString &text, const QColor &color, StatusStyle style)
@@ -390,6 +392,7 @@ void TfrmMain::setListCaption(const QString &text)
 void TfrmMain::setTuneCaption(const QString &text)
 {
     lblNo->setText(text);
+    emit nowPlayingChanged();
 }
 
 void TfrmMain::setProgressMaximum(int maximum)

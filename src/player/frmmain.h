@@ -85,6 +85,10 @@ public:
     TKTop KTop1;
     PlaybackSequencer Sequencer;
 
+Q_SIGNALS:
+    // What the player plays, or which of its buttons it offers, may have changed.
+    void nowPlayingChanged();
+
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;

@@ -82,6 +82,12 @@ bool PlaybackSequencer::hasActiveTimers() const
     return false;
 }
 
+bool PlaybackSequencer::isRunning() const
+{
+    return isOneOf({Phase::FetchingTune, Phase::Starting, Phase::Playing, Phase::Gap})
+        || (m_phase == Phase::EndingTransfer && m_afterTransfer == AfterTransfer::NextTune);
+}
+
 bool PlaybackSequencer::isOneOf(std::initializer_list<Phase> phases) const
 {
     return std::find(phases.begin(), phases.end(), m_phase) != phases.end();
@@ -209,7 +215,11 @@ void PlaybackSequencer::AdvanceTune(bool download)
     if (State.TuneIndex < 0 || std::size_t(State.TuneIndex) >= State.PlayList.size())
         State.TuneIndex = 0;
     const std::string &name = State.PlayList[std::size_t(State.TuneIndex)];
-    State.CurrentTitle = LookupTitle(atomicfile::readAll(catalogueFile()).value_or(std::string()), name);
+    const CatalogueRow row = LookupTune(atomicfile::readAll(catalogueFile()).value_or(std::string()), name)
+                                 .value_or(CatalogueRow());
+    State.CurrentTitle = row.Title;
+    State.CurrentComposer = row.Composer;
+    State.CurrentGenre = row.Genre;
 
     m_view.ShowStatus(QStringLiteral("待機中..."), statusBlue, StatusStyle::Italic);
     showTuneLabels();

@@ -60,6 +60,9 @@ public:
 
     Phase phase() const { return m_phase; }
     bool isPlaying() const { return m_phase == Phase::Playing; }
+    // Whether the sequence is under way: a tune downloads, is about to start or plays, or
+    // the next one follows the gap or a download that Next cancelled.
+    bool isRunning() const;
     // Whether any of the sequencer's timers would wake the program up.
     bool hasActiveTimers() const;
     QString catalogueFile() const;

@@ -23,6 +23,8 @@ public:
     int WaitMs = 0;                    // gap between tunes
     int SkinIndex = 0;                 // 0 black, anything else white
     std::string CurrentTitle;          // catalogue title of the current tune
+    std::string CurrentComposer;       // and its composer and genre, for the desktop
+    std::string CurrentGenre;
     bool CatalogueReady = false;       // the catalogue was downloaded in this run
 
     // Called after a play list was loaded or stored, so that the player can enable

@@ -109,9 +109,10 @@ protected:
         FAIL() << "no X display could be started";
     }
 
-    void startPlayer(const QString &folder)
+    void startPlayer(const QString &folder, const QProcessEnvironment &extra = {})
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(extra);
         environment.insert(QStringLiteral("DISPLAY"), display);
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         environment.insert(QStringLiteral("QUAVELO_AUDIO"), QStringLiteral("none"));
@@ -363,4 +364,78 @@ TEST_F(PlayerEndToEnd, MenuDuringASlowDownloadEndsItBeforeTheEditorOpensAndNothi
     testing_support::runEventsFor(500);
     EXPECT_EQ(tuneRequests(), 1);
     EXPECT_EQ(player.state(), QProcess::Running);
+}
+
+TEST_F(PlayerEndToEnd, TheDesktopsMediaControlsShowTheTuneAndDriveThePlayer)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("playerctl")).isEmpty()
+        || QStandardPaths::findExecutable(QStringLiteral("dbus-daemon")).isEmpty())
+        GTEST_SKIP() << "playerctl and dbus-daemon are needed";
+    QProcess bus;
+    bus.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
+    ASSERT_TRUE(bus.waitForStarted());
+    ASSERT_TRUE(waitUntil([&] { return bus.canReadLine() || bus.waitForReadyRead(50); }));
+    QProcessEnvironment onBus;
+    onBus.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QString::fromUtf8(bus.readLine()).trimmed());
+    const auto playerctl = [&onBus](const QStringList &arguments) {
+        QProcess client;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(onBus);
+        client.setProcessEnvironment(environment);
+        client.start(QStringLiteral("playerctl"), QStringList{QStringLiteral("-p"), QStringLiteral("quavelo")} + arguments);
+        client.waitForFinished(10000);
+        return QString::fromUtf8(client.readAllStandardOutput()).trimmed();
+    };
+
+    const std::string catalogue = readFile(sourceDir() + QStringLiteral("/server/content/11veruvodirororir/music/@Midi.DBF"));
+    const QString first = text::fromCp932(LookupTitle(catalogue, "jingle-o.mid"));
+    const QString second = text::fromCp932(LookupTitle(catalogue, "minuet.mid"));
+    testing_support::writeFile(dir.path() + QStringLiteral("/@Midi.DBF"), catalogue);
+    testing_support::writeFile(dir.path() + QStringLiteral("/quavelo.ini"),
+                               "[OPT]\r\nUsed=1\r\nAutoRun=1\r\nWaite=0\r\nFavNo=0\r\nMainTop=100\r\nMainLeft=100\r\n"
+                               "[MIDI_FAV]\r\n1=A\r\n[MIDI_A]\r\n1=jingle-o.mid\r\n2=minuet.mid\r\n");
+    startPlayer(dir.path(), onBus);
+    ASSERT_TRUE(waitForPlayerTitle(first));
+    ASSERT_TRUE(waitUntil([&] { return playerctl({QStringLiteral("status")}) == QStringLiteral("Playing"); }));
+    EXPECT_EQ(playerctl({QStringLiteral("metadata"), QStringLiteral("xesam:title")}), first);
+    EXPECT_EQ(playerctl({QStringLiteral("metadata"), QStringLiteral("xesam:album")}), QStringLiteral("A"));
+
+    QProcess follower;
+    QProcessEnvironment followEnvironment = QProcessEnvironment::systemEnvironment();
+    followEnvironment.insert(onBus);
+    follower.setProcessEnvironment(followEnvironment);
+    follower.start(QStringLiteral("playerctl"), {QStringLiteral("-p"), QStringLiteral("quavelo"), QStringLiteral("--follow"),
+                                                  QStringLiteral("metadata"), QStringLiteral("xesam:title")});
+    ASSERT_TRUE(follower.waitForStarted());
+    ASSERT_TRUE(waitUntil([&] { return follower.canReadLine() || follower.waitForReadyRead(50); })) << "the follower never started";
+
+    playerctl({QStringLiteral("next")});
+    const QString music = QStringLiteral("/11veruvodirororir/music/");
+    ASSERT_TRUE(waitUntil([&] { return serverRequests().contains(music + QStringLiteral("minuet.mid")); }));
+    ASSERT_TRUE(waitForPlayerTitle(second));
+    QString followed;
+    EXPECT_TRUE(waitUntil([&] {
+        followed += QString::fromUtf8(follower.readAllStandardOutput());
+        return followed.contains(second);
+    })) << "the changed title was not signalled: " << followed.toStdString();
+    follower.kill();
+    follower.waitForFinished();
+
+    playerctl({QStringLiteral("stop")});
+    EXPECT_TRUE(waitUntil([&] { return playerctl({QStringLiteral("status")}) == QStringLiteral("Stopped"); }));
+
+    // While the editor is open the player's buttons are off, and so are the media keys.
+    clickAt(100 + 57 + 17, 100 + 117 + 7);
+    ASSERT_TRUE(waitForWindowNamed(QStringLiteral("の設定")));
+    const auto tuneRequests = [this] { return serverRequests().filter(QStringLiteral(".mid")).size(); };
+    const qsizetype tunesBefore = tuneRequests();
+    playerctl({QStringLiteral("play")});
+    playerctl({QStringLiteral("next")});
+    testing_support::runEventsFor(1000);
+    EXPECT_EQ(playerctl({QStringLiteral("status")}), QStringLiteral("Stopped"));
+    EXPECT_EQ(tuneRequests(), tunesBefore) << "the media keys acted while the editor was open";
+    runX(display, QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Escape")});
+
+    bus.terminate();
+    bus.waitForFinished();
 }

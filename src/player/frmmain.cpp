@@ -5,7 +5,9 @@
 #include "app/settings.h"
 #include "catalogue/cataloguehost.h"
 #include "catalogue/frmmidi.h"
+#include "controls/artimage.h"
 #include "controls/lbspeedbutton.h"
+#include "controls/skinpicture.h"
 #include "player/snaptocorner.h"
 #include "player/windowdragger.h"
 
@@ -38,10 +40,11 @@ QFont boldFont(QFont font)
     return font;
 }
 
-QImage glyph(const char *resource)
+QImage glyph(const char *resource, const QWidget *window)
 {
-    return QImage(QString::fromLatin1(resource));
+    return ArtImage(QString::fromLatin1(resource), window->devicePixelRatioF());
 }
+
 
 } // namespace
 
@@ -113,7 +116,7 @@ QLabel *TfrmMain::createLabel(const QRect &place, const QColor &color)
 
 void TfrmMain::createControls()
 {
-    IMG = new QLabel(this);
+    IMG = new SkinPicture(this);
     IMG->setGeometry(2, 2, 142, 213);
 
     lblTTL = createLabel({19, 19, 72, 12}, captionPurple);
@@ -123,13 +126,13 @@ void TfrmMain::createControls()
     lblTTL->setText(QStringLiteral("Quavelo "));
 
     btnPlay = createButton({62, 179, 25, 22}, "演奏の開始", HandCursor);
-    btnPlay->setGlyph(glyph(":/play.bmp"));
+    btnPlay->setGlyph(glyph(":/play.bmp", this));
     btnPlay->setStyle(bsShape);
     btnPlay->setTransparent(true);
     btnPlay->OnClick = [this](TLbSpeedButton *sender) { Sequencer.btnPlayClick(sender); };
 
     btnStop = createButton({95, 144, 25, 22}, "演奏の停止", HandCursor);
-    btnStop->setGlyph(glyph(":/stop.bmp"));
+    btnStop->setGlyph(glyph(":/stop.bmp", this));
     btnStop->setStyle(bsShape);
     btnStop->setShadowColor(clSilver);
     btnStop->OnClick = [this](TLbSpeedButton *sender) { Sequencer.btnStopClick(sender); };
@@ -154,7 +157,7 @@ void TfrmMain::createControls()
     btnClose->OnClick = [this](TLbSpeedButton *) { btnCloseClick(); };
 
     btnMin = createButton({97, 16, 16, 16}, nullptr, HandCursor);
-    btnMin->setGlyph(glyph(":/minimize.bmp"));
+    btnMin->setGlyph(glyph(":/minimize.bmp", this));
     btnMin->setNumGlyphs(1);
     btnMin->setStyle(bsModern);
     btnMin->setShadowColor(clGray);
@@ -162,7 +165,7 @@ void TfrmMain::createControls()
     btnMin->OnClick = [this](TLbSpeedButton *) { btnMinClick(); };
 
     btnNext = createButton({27, 144, 25, 22}, "次の曲に進む", HandCursor);
-    btnNext->setGlyph(glyph(":/next.bmp"));
+    btnNext->setGlyph(glyph(":/next.bmp", this));
     btnNext->setStyle(bsShape);
     btnNext->setShadowColor(clSilver);
     btnNext->OnClick = [this](TLbSpeedButton *sender) { Sequencer.btnNextClick(sender); };
@@ -346,7 +349,7 @@ void TfrmMain::ApplyOptions()
 
 void TfrmMain::LoadSkin(int index)
 {
-    IMG->setPixmap(QPixmap(index != 0 ? QStringLiteral(":/white.gif") : QStringLiteral(":/black.gif")));
+    IMG->setSkin(index != 0 ? QStringLiteral(":/white.gif") : QStringLiteral(":/black.gif"));
     State.SkinIndex = index;
     Blend1.refresh();
 }

@@ -140,6 +140,19 @@ int LbCaptionRoom(const LbSpeedButtonLook &look)
     return std::max(0, glyphBeside && cellWidth > 0 ? look.width - cellWidth - 12 : look.width - 8);
 }
 
+QFont FontFittingCaption(QFont font, const QString &caption, int room)
+{
+    font.setHintingPreference(QFont::PreferFullHinting);
+    constexpr int narrowest = 80;
+    for (int stretch = 100; stretch > narrowest; --stretch) {
+        font.setStretch(stretch);
+        if (QFontMetrics(font).horizontalAdvance(caption) <= room)
+            return font;
+    }
+    font.setStretch(narrowest);
+    return font;
+}
+
 void FillVerticalGradient(QImage &image, int left, int right, int top, int bottom,
                           const QColor &a, const QColor &b)
 {

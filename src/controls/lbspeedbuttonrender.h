@@ -60,6 +60,11 @@ QString ShortenCaption(const QString &caption, const QFont &font, int room);
 // The width that the button leaves its caption, beside the glyph or above and below it.
 int LbCaptionRoom(const LbSpeedButtonLook &look);
 
+// The font set with whole-pixel advances, so that a short caption in a small size is set
+// evenly, and condensed no more than it takes for the caption to fit room (a substitute
+// face may run a pixel wider than the one a layout was made for).
+QFont FontFittingCaption(QFont font, const QString &caption, int room);
+
 // 32 bands from a towards b over rows top..bottom (exclusive) and columns left..right
 // (exclusive); b itself is never painted.
 void FillVerticalGradient(QImage &image, int left, int right, int top, int bottom,

@@ -26,6 +26,8 @@ namespace {
 
 const QColor captionPurple(128, 0, 128);
 const QColor screenGreen(0, 128, 0);
+// The face of the screen that the skins draw behind the labels and the progress bar.
+const QColor screenFace(224, 232, 240);
 const QString windowCaption = QStringLiteral("Quavelo");
 
 QFont smallFont(QFont font)
@@ -45,6 +47,12 @@ QImage glyph(const char *resource, const QWidget *window)
     return ArtImage(QString::fromLatin1(resource), window->devicePixelRatioF());
 }
 
+// The small captions on the skin, set evenly and kept whole.
+void setSmallCaption(TLbSpeedButton *button, const QString &caption)
+{
+    button->setCaption(caption);
+    button->setFont(FontFittingCaption(smallFont(button->font()), caption, LbCaptionRoom(button->look())));
+}
 
 } // namespace
 
@@ -138,11 +146,7 @@ void TfrmMain::createControls()
     btnStop->OnClick = [this](TLbSpeedButton *sender) { Sequencer.btnStopClick(sender); };
 
     btnMemu = createButton({57, 117, 34, 14}, "Quavelo の設定", HandCursor);
-    btnMemu->setCaption(QStringLiteral("MENU"));
-    QFont menuFont = smallFont(font());
-    // The substitute face sets "MENU" one pixel wider than the room the button leaves.
-    menuFont.setLetterSpacing(QFont::AbsoluteSpacing, -0.3);
-    btnMemu->setFont(menuFont);
+    setSmallCaption(btnMemu, QStringLiteral("MENU"));
     btnMemu->setFontColor(clWhite);
     btnMemu->setStyle(bsShape);
     btnMemu->setShadowColor(clGray);
@@ -183,8 +187,7 @@ void TfrmMain::createControls()
     lblLst->setText(QStringLiteral("Waiting..."));
 
     btnHelp = createButton({14, 88, 30, 14}, "オンラインマニュアル", HelpCursor);
-    btnHelp->setCaption(QStringLiteral("HELP"));
-    btnHelp->setFont(smallFont(font()));
+    setSmallCaption(btnHelp, QStringLiteral("HELP"));
     btnHelp->setFontColor(clBlue);
     btnHelp->setStyle(bsShape);
     btnHelp->setTransparent(true);
@@ -195,6 +198,10 @@ void TfrmMain::createControls()
     PGB->setRange(0, 100);
     PGB->setValue(0);
     PGB->setTextVisible(false);
+    // Its frame is drawn from the window colour, which is the see-through key here.
+    QPalette progressPalette = PGB->palette();
+    progressPalette.setColor(QPalette::Window, screenFace);
+    PGB->setPalette(progressPalette);
 
     mmMidi = new QPlainTextEdit(this);
     mmMidi->setGeometry(23, 51, 105, 26);

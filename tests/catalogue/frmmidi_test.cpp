@@ -168,6 +168,17 @@ protected:
         ASSERT_TRUE(waitUntil([this] { return catalogueShown(); }));
     }
 
+    // A catalogue of 100 tunes "t1000" to "t1099" in files "f0.mid" to "f99.mid", all of
+    // one genre, so that row i holds tune i; the play list holds f5.mid.
+    void openHundredTuneEditor()
+    {
+        catalogue.clear();
+        for (int i = 0; i < 100; ++i)
+            catalogue += "t" + std::to_string(1000 + i) + ",c,i,g,0100,f" + std::to_string(i) + ".mid\r\n";
+        writeSettings("1=f5.mid\r\n");
+        openLoadedEditor();
+    }
+
     QPoint cellCentre(TxxStringGrid *grid, int row) const
     {
         return grid->visualRect(grid->model()->index(row, 1)).center();
@@ -630,11 +641,7 @@ TEST_F(EditorWindow, RenamingByEnterKeepsTheFavouritesTunes)
 
 TEST_F(EditorWindow, EachWheelStepMovesTheCatalogueThreeRows)
 {
-    catalogue.clear();
-    for (int i = 0; i < 100; ++i)
-        catalogue += "t" + std::to_string(1000 + i) + ",c,i,g,0100,f" + std::to_string(i) + ".mid\r\n";
-    writeSettings("1=f5.mid\r\n");
-    openLoadedEditor();
+    openHundredTuneEditor();
     const auto turn = [this](int delta) {
         const QPointF at = cellCentre(editor->sgdMidi, 0);
         QWheelEvent wheel(at, editor->sgdMidi->viewport()->mapToGlobal(at), {}, {0, delta}, Qt::NoButton, {},
@@ -669,11 +676,7 @@ TEST_F(EditorWindow, EnterInThePlayListSelectsItsTuneInTheCatalogue)
 
 TEST_F(EditorWindow, HomeAndEndSelectTheFirstAndLastTuneAndTabLeavesTheGrid)
 {
-    catalogue.clear();
-    for (int i = 0; i < 100; ++i)
-        catalogue += "t" + std::to_string(1000 + i) + ",c,i,g,0100,f" + std::to_string(i) + ".mid\r\n";
-    writeSettings("1=f5.mid\r\n");
-    openLoadedEditor();
+    openHundredTuneEditor();
     editor->sgdMidi->setFocus();
     QTest::keyClick(editor->sgdMidi, Qt::Key_Down);
     ASSERT_EQ(editor->lblMID01->text(), QStringLiteral("t1001"));

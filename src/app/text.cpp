@@ -162,40 +162,57 @@ std::optional<std::string> toCp932(const QString &text)
 
 namespace {
 
+// Case is folded before the texts reach the collator, which then weighs every other
+// difference (its default, tertiary strength).
 QCollator &localeCollator()
 {
-    thread_local QCollator collator = [] {
-        QCollator c{QLocale::system()};
-        c.setCaseSensitivity(Qt::CaseInsensitive);
-        return c;
-    }();
+    thread_local QCollator collator{QLocale::system()};
     return collator;
+}
+
+QString foldedText(std::string_view s)
+{
+    return fromCp932(s).toCaseFolded();
+}
+
+int compareFolded(const QString &a, const QString &b)
+{
+    const int byCollation = localeCollator().compare(a, b);
+    return byCollation != 0 ? byCollation : a.compare(b);
 }
 
 } // namespace
 
 int compareText(std::string_view a, std::string_view b)
 {
-    return localeCollator().compare(fromCp932(a), fromCp932(b));
+    return compareFolded(foldedText(a), foldedText(b));
 }
 
-QCollatorSortKey sortKeyOf(std::string_view s)
+SortKey::SortKey(QCollatorSortKey collation, QString folded)
+    : m_collation(std::move(collation))
+    , m_folded(std::move(folded))
 {
-    QCollator &collator = localeCollator();
-    // Under the C locale QCollator's keys are the plain UTF-8 bytes whatever the case
-    // sensitivity, while its compare() ignores case; folding the case first makes both
-    // order alike.
-    if (collator.locale().language() == QLocale::C)
-        return collator.sortKey(fromCp932(s).toCaseFolded());
-    return collator.sortKey(fromCp932(s));
+}
+
+int SortKey::compare(const SortKey &other) const
+{
+    const int byCollation = m_collation.compare(other.m_collation);
+    return byCollation != 0 ? byCollation : m_folded.compare(other.m_folded);
+}
+
+SortKey sortKeyOf(std::string_view s)
+{
+    QString folded = foldedText(s);
+    QCollatorSortKey collation = localeCollator().sortKey(folded);
+    return SortKey(std::move(collation), std::move(folded));
 }
 
 int indexOfText(const std::vector<std::string> &list, std::string_view s)
 {
-    const QString wanted = fromCp932(s);
-    QCollator &collator = localeCollator();
+    // Equal at full strength means the same folded text.
+    const QString wanted = foldedText(s);
     for (std::size_t i = 0; i < list.size(); ++i) {
-        if (collator.compare(fromCp932(list[i]), wanted) == 0)
+        if (foldedText(list[i]) == wanted)
             return int(i);
     }
     return -1;

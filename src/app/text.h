@@ -53,13 +53,29 @@ bool sameTextAscii(std::string_view a, std::string_view b) noexcept;
 QString fromCp932(std::string_view bytes);
 std::optional<std::string> toCp932(const QString &text);
 
-// Case-insensitive comparison by the user's locale, as a string list's look-up and the
-// catalogue sort use it: < 0, 0 or > 0.
+// Comparison by the user's locale that ignores letter case and nothing else, as a string
+// list's look-up and the catalogue sort use it: < 0, 0 or > 0. Both texts are case-folded
+// and then compared at full strength, so that hiragana and katakana, or half-width and
+// full-width forms, stay different texts however the locale's collation weighs them.
 int compareText(std::string_view a, std::string_view b);
 
-// The key under which compareText orders s: comparing two keys gives the same result as
-// comparing the texts, at a fraction of the cost when one text is compared many times.
-QCollatorSortKey sortKeyOf(std::string_view s);
+// The key under which compareText orders a text: comparing two keys gives the same result
+// as comparing the texts, at a fraction of the cost when one text is compared many times.
+class SortKey
+{
+public:
+    int compare(const SortKey &other) const;
+
+private:
+    friend SortKey sortKeyOf(std::string_view s);
+    SortKey(QCollatorSortKey collation, QString folded);
+
+    QCollatorSortKey m_collation;
+    // Decides between texts that the collation weighs alike.
+    QString m_folded;
+};
+
+SortKey sortKeyOf(std::string_view s);
 
 // Index of the first item that compareText finds equal to s, or -1.
 int indexOfText(const std::vector<std::string> &list, std::string_view s);

@@ -46,9 +46,9 @@ namespace {
 // The collation keys of one column, one a row, computed once per sort so that the sort's
 // comparisons are byte comparisons of keys. Catalogue columns such as the genre repeat a
 // few texts many times, so each distinct text is converted once.
-std::vector<QCollatorSortKey> columnKeys(const CellTable &grid, int column)
+std::vector<text::SortKey> columnKeys(const CellTable &grid, int column)
 {
-    std::vector<QCollatorSortKey> keys;
+    std::vector<text::SortKey> keys;
     keys.reserve(std::size_t(grid.rowCount()));
     std::unordered_map<std::string_view, std::size_t> seen;
     for (int row = 0; row < grid.rowCount(); ++row) {
@@ -60,7 +60,7 @@ std::vector<QCollatorSortKey> columnKeys(const CellTable &grid, int column)
 }
 
 // Orders rows [begin, end) by keys (one a row, indexed by row number), moving whole rows.
-void sortRows(CellTable &grid, int begin, int end, const std::vector<QCollatorSortKey> &keys)
+void sortRows(CellTable &grid, int begin, int end, const std::vector<text::SortKey> &keys)
 {
     if (end - begin < 2)
         return;
@@ -130,7 +130,7 @@ bool CatalogueList::SortCatalogue(int column)
 
     SortGridByColumn(m_grid, column);
     if (column > CellTitle) {
-        const std::vector<QCollatorSortKey> titleKeys = columnKeys(m_grid, CellTitle);
+        const std::vector<text::SortKey> titleKeys = columnKeys(m_grid, CellTitle);
         int begin = 0;
         while (begin < m_grid.rowCount()) {
             int end = begin + 1;

@@ -52,8 +52,12 @@ void TBlend::apply()
         window->clearMask();
         return;
     }
-    // The shape is whatever the window paints in any colour but the key.
-    const QImage picture = window->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    // The shape is whatever the window paints in any colour but the key, taken at the
+    // window's own size: the mask is set in those pixels, and a scaled display scales it.
+    QImage picture(window->size(), QImage::Format_RGB32);
+    picture.setDevicePixelRatio(1);
+    window->render(&picture, QPoint(), QRegion(),
+                   QWidget::DrawWindowBackground | QWidget::DrawChildren | QWidget::IgnoreMask);
     const QRgb key = ToQColor(m_key).rgb();
     window->setMask(QBitmap::fromImage(picture.createMaskFromColor(key, Qt::MaskInColor)));
 }

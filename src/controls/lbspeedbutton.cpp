@@ -1,5 +1,6 @@
 #include "controls/lbspeedbutton.h"
 
+#include "controls/artimage.h"
 #include "controls/colorkey.h"
 
 #include <QEnterEvent>
@@ -162,8 +163,9 @@ LbSpeedButtonLook TLbSpeedButton::look() const
     const bool hotFont = m_look.mouseInside && m_useHotTrackFont;
     look.font = hotFont ? m_hotTrackFont : font();
     look.fontColor = hotFont ? m_hotTrackFontColor : m_look.fontColor;
+    look.devicePixelRatio = devicePixelRatioF();
     if (m_popupMenu)
-        look.popupArrow = QImage(QStringLiteral(":/LBARROW.bmp"));
+        look.popupArrow = ArtImage(QStringLiteral(":/LBARROW.bmp"), look.devicePixelRatio);
     return look;
 }
 

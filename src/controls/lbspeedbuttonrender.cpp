@@ -76,14 +76,17 @@ void drawGlyphCell(QPainter &painter, const QImage &cell, int x, int y)
     painter.drawImage(x, y, WithColorKey(cell, cell.pixel(0, cell.height() - 1)));
 }
 
-QImage glyphCell(const LbSpeedButtonLook &look, int cellWidth)
+// cellPixels is the cell's width in the glyph's own pixels.
+QImage glyphCell(const LbSpeedButtonLook &look, int cellPixels)
 {
-    if (cellWidth <= 0 || look.glyph.isNull())
+    if (cellPixels <= 0 || look.glyph.isNull())
         return {};
     int index = LbGlyphCellIndex(look);
-    if ((index + 1) * cellWidth > look.glyph.width())
+    if ((index + 1) * cellPixels > look.glyph.width())
         index = 0;
-    return look.glyph.copy(index * cellWidth, 0, cellWidth, look.glyph.height());
+    QImage cell = look.glyph.copy(index * cellPixels, 0, cellPixels, look.glyph.height());
+    cell.setDevicePixelRatio(look.glyph.devicePixelRatio());
+    return cell;
 }
 
 } // namespace
@@ -129,6 +132,27 @@ QString ShortenCaption(const QString &caption, const QFont &font, int room)
     return text;
 }
 
+int LbCaptionRoom(const LbSpeedButtonLook &look)
+{
+    const int cellPixels = look.numGlyphs > 0 ? look.glyph.width() / look.numGlyphs : 0;
+    const int cellWidth = qRound(cellPixels / look.glyph.devicePixelRatio());
+    const bool glyphBeside = look.layout == blGlyphLeft || look.layout == blGlyphRight;
+    return std::max(0, glyphBeside && cellWidth > 0 ? look.width - cellWidth - 12 : look.width - 8);
+}
+
+QFont FontFittingCaption(QFont font, const QString &caption, int room)
+{
+    font.setHintingPreference(QFont::PreferFullHinting);
+    constexpr int narrowest = 80;
+    for (int stretch = 100; stretch > narrowest; --stretch) {
+        font.setStretch(stretch);
+        if (QFontMetrics(font).horizontalAdvance(caption) <= room)
+            return font;
+    }
+    font.setStretch(narrowest);
+    return font;
+}
+
 void FillVerticalGradient(QImage &image, int left, int right, int top, int bottom,
                           const QColor &a, const QColor &b)
 {
@@ -165,7 +189,10 @@ QImage RenderLbSpeedButton(const LbSpeedButtonLook &look)
     const QColor light = ToQColor(look.lightColor);
     const QColor shadow = ToQColor(look.shadowColor);
 
-    QImage image(std::max(w, 1), std::max(h, 1), QImage::Format_RGB32);
+    const qreal ratio = look.devicePixelRatio > 0 ? look.devicePixelRatio : 1;
+    QImage image(int(std::ceil(std::max(w, 1) * ratio)), int(std::ceil(std::max(h, 1) * ratio)),
+                 QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
     image.fill(UsesColorKey(look) ? QColor(ColorKeyRgb) : fill);
 
     // Background.
@@ -224,12 +251,14 @@ QImage RenderLbSpeedButton(const LbSpeedButtonLook &look)
         font.setStyleStrategy(QFont::NoAntialias);
     painter.setFont(font);
 
-    const int cellWidth = look.numGlyphs > 0 ? look.glyph.width() / look.numGlyphs : 0;
-    const int glyphHeight = look.glyph.height();
-    const QImage cell = glyphCell(look, cellWidth);
+    const int cellPixels = look.numGlyphs > 0 ? look.glyph.width() / look.numGlyphs : 0;
+    const qreal glyphRatio = look.glyph.devicePixelRatio();
+    const int cellWidth = qRound(cellPixels / glyphRatio);
+    const int glyphHeight = qRound(look.glyph.height() / glyphRatio);
+    const QImage cell = glyphCell(look, cellPixels);
 
     const bool glyphBeside = look.layout == blGlyphLeft || look.layout == blGlyphRight;
-    const int room = std::max(0, glyphBeside && cellWidth > 0 ? w - cellWidth - 12 : w - 8);
+    const int room = LbCaptionRoom(look);
     const QString caption = look.wordWrap ? look.caption : ShortenCaption(look.caption, font, room);
     int textWidth = 0;
     int textHeight = 0;

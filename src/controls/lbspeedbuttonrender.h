@@ -37,10 +37,13 @@ struct LbSpeedButtonLook
     int hotLevel = 0;
     // The arrow drawn at the right when the button opens a menu; null for none.
     QImage popupArrow;
+    // The display's device pixels to a pixel of the button; the glyph and the arrow may
+    // carry a ratio of their own.
+    qreal devicePixelRatio = 1;
 };
 
-// The button's off-screen bitmap. Pixels of ColorKeyRgb are see-through when
-// UsesColorKey(look) holds.
+// The button's off-screen bitmap, in device pixels, laid out in the button's pixels.
+// Pixels of ColorKeyRgb are see-through when UsesColorKey(look) holds.
 QImage RenderLbSpeedButton(const LbSpeedButtonLook &look);
 bool UsesColorKey(const LbSpeedButtonLook &look);
 
@@ -53,6 +56,14 @@ int LbGlyphCellIndex(const LbSpeedButtonLook &look);
 
 // The caption cut from its end until it is at most room pixels wide.
 QString ShortenCaption(const QString &caption, const QFont &font, int room);
+
+// The width that the button leaves its caption, beside the glyph or above and below it.
+int LbCaptionRoom(const LbSpeedButtonLook &look);
+
+// The font set with whole-pixel advances, so that a short caption in a small size is set
+// evenly, and condensed no more than it takes for the caption to fit room (a substitute
+// face may run a pixel wider than the one a layout was made for).
+QFont FontFittingCaption(QFont font, const QString &caption, int room);
 
 // 32 bands from a towards b over rows top..bottom (exclusive) and columns left..right
 // (exclusive); b itself is never painted.

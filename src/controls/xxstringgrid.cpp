@@ -62,6 +62,7 @@ TxxStringGrid::TxxStringGrid(QWidget *parent)
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setTabKeyNavigation(false);
     setWordWrap(false);
     verticalScrollBar()->setTracking(true);
     QPalette white = palette();
@@ -71,6 +72,12 @@ TxxStringGrid::TxxStringGrid(QWidget *parent)
     // A wheel over a scroll bar is the grid's wheel too.
     verticalScrollBar()->installEventFilter(this);
     horizontalScrollBar()->installEventFilter(this);
+    // Bringing a cell into view (a click on a column cut off at the right edge, a zero-width
+    // column) would otherwise scroll a grid sideways that has no bar to scroll it back.
+    connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, [this](int left) {
+        if (left != 0 && horizontalScrollBarPolicy() == Qt::ScrollBarAlwaysOff)
+            horizontalScrollBar()->setValue(0);
+    });
     connect(horizontalScrollBar(), &QScrollBar::actionTriggered, this, [this](int action) {
         if (!OnMouseWheel)
             return;
@@ -125,6 +132,19 @@ void TxxStringGrid::setRow(int row)
     selectionModel()->setCurrentIndex(at, QItemSelectionModel::ClearAndSelect
                                               | QItemSelectionModel::Rows);
     scrollTo(at);
+}
+
+QModelIndex TxxStringGrid::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers)
+{
+    // The rows are the grid's items: Home and End move between them, like the arrow keys,
+    // and keep the current column.
+    if (cursorAction == MoveHome || cursorAction == MoveEnd) {
+        if (RowCount() == 0)
+            return {};
+        const int row = cursorAction == MoveHome ? 0 : RowCount() - 1;
+        return m_model.index(row, std::max(currentIndex().column(), 0));
+    }
+    return QTableView::moveCursor(cursorAction, modifiers);
 }
 
 int TxxStringGrid::TopRow() const

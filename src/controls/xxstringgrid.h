@@ -15,7 +15,9 @@ Q_DECLARE_OPERATORS_FOR_FLAGS(TGridDrawState)
 // no fixed rows or columns, cells 18 pixels high above a grid line, columns of 48, whole-row selection, the
 // view following the scroll thumb, a vertical scroll bar only, a white background.
 // It never scrolls itself on the wheel: every wheel event is one OnMouseWheel step, and
-// the handler decides how far to scroll.
+// the handler decides how far to scroll. Home and End go to the first and the last row,
+// Tab leaves the grid, and a grid without a horizontal scroll bar never scrolls sideways,
+// so that its columns stay under whatever headers are drawn above them.
 class TxxStringGrid : public QTableView
 {
 public:
@@ -59,6 +61,7 @@ public:
     TDrawCellEvent OnDrawCell;
 
 protected:
+    QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
     void wheelEvent(QWheelEvent *event) override;
     void enterEvent(QEnterEvent *event) override;
     void leaveEvent(QEvent *event) override;

@@ -42,6 +42,29 @@ QPushButton *makeButton(QWidget *parent, int tag)
 
 } // namespace
 
+ConfirmGeometry ConfirmGeometryFor(const QRect &label, const QMargins &frame, int kind)
+{
+    constexpr int panelHeight = 42;
+    ConfirmGeometry geometry;
+    const int outerWidth = std::max(label.x() + label.width() + 30, 330);
+    const int panelTop = std::max(label.y() + label.height() + 28, 64);
+    geometry.outer = QSize(outerWidth, panelTop + 54);
+    geometry.client = geometry.outer.shrunkBy(frame);
+    geometry.panel = QRect(0, geometry.client.height() - panelHeight, geometry.client.width(), panelHeight);
+    if (kind == TfrmConfirm::KindQuestion) {
+        geometry.button3Left = outerWidth - 95;
+        geometry.button2Left = geometry.button3Left - 79;
+    } else {
+        geometry.button2Left = outerWidth - 95;
+    }
+    return geometry;
+}
+
+QPoint CentredOn(const QRect &owner, const QSize &outer)
+{
+    return {owner.x() + (owner.width() - outer.width()) / 2, owner.y() + (owner.height() - outer.height()) / 2};
+}
+
 TfrmConfirm::TfrmConfirm(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                           | Qt::WindowCloseButtonHint)
@@ -84,29 +107,33 @@ void TfrmConfirm::prepare(QWidget *owner, const QString &caption, int kind,
     lblMsg->adjustSize();
     setWindowTitle(caption);
     Tag = kind;
+    m_owner = owner;
     layoutFor(kind);
     centreOn(owner);
     m_pressed = 3;
 }
 
+QMargins TfrmConfirm::frame() const
+{
+    return windowHandle() ? windowHandle()->frameMargins() : QMargins();
+}
+
 void TfrmConfirm::layoutFor(int kind)
 {
+    m_laidOutFrame = frame();
+    const ConfirmGeometry geometry = ConfirmGeometryFor(lblMsg->geometry(), m_laidOutFrame, kind);
+    m_outer = geometry.outer;
+    setFixedSize(geometry.client);
+    pnlSw->setGeometry(geometry.panel);
     Button2->setVisible(true);
-    Button3->setVisible(true);
-    const int width = std::max(lblMsg->x() + lblMsg->width() + 30, 330);
-    const int panelTop = std::max(lblMsg->y() + lblMsg->height() + 28, 64);
-    setFixedSize(width, panelTop + 54);
-    pnlSw->setGeometry(0, panelTop, width, 42);
-
+    Button3->setVisible(kind != KindNotice);
+    Button2->move(geometry.button2Left, 8);
+    Button3->move(geometry.button3Left, 8);
     if (kind == KindQuestion) {
-        Button3->move(width - 95, 8);
-        Button2->move(Button3->x() - 79, 8);
         Button2->setText(QStringLiteral("はい"));
         Button3->setText(QStringLiteral("いいえ"));
         Button3->setFocus(Qt::OtherFocusReason);
     } else if (kind == KindNotice) {
-        Button2->move(width - 95, 8);
-        Button3->setVisible(false);
         Button2->setText(QStringLiteral("ＯＫ"));
         Button2->setFocus(Qt::OtherFocusReason);
     }
@@ -116,12 +143,21 @@ void TfrmConfirm::centreOn(const QWidget *owner)
 {
     if (!owner)
         return;
-    // C++ division truncates toward zero, so an owner smaller than the dialog puts the
-    // dialog's edge before the owner's by half the difference, rounded toward zero.
-    const QRect frame = owner->window() == owner ? owner->frameGeometry() : owner->geometry();
-    const QPoint origin = owner->window() == owner ? frame.topLeft()
-                                                    : owner->mapToGlobal(QPoint(0, 0));
-    move(origin.x() + (frame.width() - width()) / 2, origin.y() + (frame.height() - height()) / 2);
+    const bool isWindow = owner->window() == owner;
+    const QRect outer = isWindow ? owner->frameGeometry()
+                                 : QRect(owner->mapToGlobal(QPoint(0, 0)), owner->size());
+    // For a window, move() places the outer top-left corner.
+    move(CentredOn(outer, m_outer));
+}
+
+bool TfrmConfirm::event(QEvent *event)
+{
+    // The window manager has framed the box: lay it out again for the frame it has.
+    if (event->type() == QEvent::Move && isVisible() && frame() != m_laidOutFrame) {
+        layoutFor(Tag);
+        centreOn(m_owner);
+    }
+    return QDialog::event(event);
 }
 
 int TfrmConfirm::ask(QWidget *owner, const QString &caption, int kind, const QString &message)

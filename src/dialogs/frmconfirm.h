@@ -7,6 +7,24 @@ class QLabel;
 class QPushButton;
 class QWidget;
 
+// The message box's geometry for a message label and a window frame: the layout's sizes
+// are those of the outer window, so the client area is what the frame leaves of them.
+struct ConfirmGeometry
+{
+    QSize outer;
+    QSize client;
+    // The button panel, along the bottom edge of the client area.
+    QRect panel;
+    // Left edges of Button2 and Button3 in the panel (kind 3 shows Button2 alone).
+    int button2Left = 0;
+    int button3Left = 0;
+};
+ConfirmGeometry ConfirmGeometryFor(const QRect &label, const QMargins &frame, int kind);
+
+// The outer top-left that centres a window of outer size on owner's outer rectangle;
+// halves are truncated toward zero, so a smaller owner puts the box's edge before its own.
+QPoint CentredOn(const QRect &owner, const QSize &outer);
+
 // The program's one message box: a message beside an information icon, with "はい" and
 // "いいえ" (kind 2, questions) or "ＯＫ" alone (kind 3, notices). It sizes itself to the
 // message and centres itself on the window that asked. Tag holds the kind on the way in
@@ -35,15 +53,22 @@ public:
     QPushButton *Button3;
 
 protected:
+    bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void done(int result) override;
 
 private:
     void ButtonClick(QPushButton *button);
+    QMargins frame() const;
     void layoutFor(int kind);
     void centreOn(const QWidget *owner);
 
     int m_pressed = 3;
+    QPointer<QWidget> m_owner;
+    // The frame that the layout was made for: a window manager makes its frame known only
+    // once the box is on the screen.
+    QMargins m_laidOutFrame;
+    QSize m_outer;
 };
 
 // Creates the one confirmation dialog of the run, owned by owner.

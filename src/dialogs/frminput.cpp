@@ -28,12 +28,13 @@ bool isNameSpace(QChar c)
     return c == QLatin1Char(' ') || c == QChar(0x3000);
 }
 
-// Line breaks and the other control characters but the tab would break the settings
-// file's lines even though CP932 has them.
+// CP932 carries control characters, but the settings file cannot: a line break ends its
+// line, and its reader trims tabs, so a name with a tab at either end would read back as
+// another name.
 bool hasControlCharacter(const QString &text)
 {
     return std::any_of(text.begin(), text.end(),
-                       [](QChar c) { return c.unicode() < 0x20 && c != QLatin1Char('\t'); });
+                       [](QChar c) { return c.category() == QChar::Other_Control; });
 }
 
 void setUpButton(TRbButton *button, int tag, const QString &text, const QImage &glyph,

@@ -5,7 +5,9 @@
 #include "app/settings.h"
 #include "catalogue/cataloguehost.h"
 #include "catalogue/frmmidi.h"
+#include "controls/artimage.h"
 #include "controls/lbspeedbutton.h"
+#include "controls/skinpicture.h"
 #include "player/snaptocorner.h"
 #include "player/windowdragger.h"
 
@@ -24,6 +26,8 @@ namespace {
 
 const QColor captionPurple(128, 0, 128);
 const QColor screenGreen(0, 128, 0);
+// The face of the screen that the skins draw behind the labels and the progress bar.
+const QColor screenFace(224, 232, 240);
 const QString windowCaption = QStringLiteral("Quavelo");
 
 QFont smallFont(QFont font)
@@ -38,9 +42,16 @@ QFont boldFont(QFont font)
     return font;
 }
 
-QImage glyph(const char *resource)
+QImage glyph(const char *resource, const QWidget *window)
 {
-    return QImage(QString::fromLatin1(resource));
+    return ArtImage(QString::fromLatin1(resource), window->devicePixelRatioF());
+}
+
+// The small captions on the skin, set evenly and kept whole.
+void setSmallCaption(TLbSpeedButton *button, const QString &caption)
+{
+    button->setCaption(caption);
+    button->setFont(FontFittingCaption(smallFont(button->font()), caption, LbCaptionRoom(button->look())));
 }
 
 } // namespace
@@ -114,7 +125,7 @@ QLabel *TfrmMain::createLabel(const QRect &place, const QColor &color)
 
 void TfrmMain::createControls()
 {
-    IMG = new QLabel(this);
+    IMG = new SkinPicture(this);
     IMG->setGeometry(2, 2, 142, 213);
 
     lblTTL = createLabel({19, 19, 72, 12}, captionPurple);
@@ -124,23 +135,19 @@ void TfrmMain::createControls()
     lblTTL->setText(QStringLiteral("Quavelo "));
 
     btnPlay = createButton({62, 179, 25, 22}, "演奏の開始", HandCursor);
-    btnPlay->setGlyph(glyph(":/play.bmp"));
+    btnPlay->setGlyph(glyph(":/play.bmp", this));
     btnPlay->setStyle(bsShape);
     btnPlay->setTransparent(true);
     btnPlay->OnClick = [this](TLbSpeedButton *sender) { Sequencer.btnPlayClick(sender); };
 
     btnStop = createButton({95, 144, 25, 22}, "演奏の停止", HandCursor);
-    btnStop->setGlyph(glyph(":/stop.bmp"));
+    btnStop->setGlyph(glyph(":/stop.bmp", this));
     btnStop->setStyle(bsShape);
     btnStop->setShadowColor(clSilver);
     btnStop->OnClick = [this](TLbSpeedButton *sender) { Sequencer.btnStopClick(sender); };
 
     btnMemu = createButton({57, 117, 34, 14}, "Quavelo の設定", HandCursor);
-    btnMemu->setCaption(QStringLiteral("MENU"));
-    QFont menuFont = smallFont(font());
-    // The substitute face sets "MENU" one pixel wider than the room the button leaves.
-    menuFont.setLetterSpacing(QFont::AbsoluteSpacing, -0.3);
-    btnMemu->setFont(menuFont);
+    setSmallCaption(btnMemu, QStringLiteral("MENU"));
     btnMemu->setFontColor(clWhite);
     btnMemu->setStyle(bsShape);
     btnMemu->setShadowColor(clGray);
@@ -155,7 +162,7 @@ void TfrmMain::createControls()
     btnClose->OnClick = [this](TLbSpeedButton *) { btnCloseClick(); };
 
     btnMin = createButton({97, 16, 16, 16}, nullptr, HandCursor);
-    btnMin->setGlyph(glyph(":/minimize.bmp"));
+    btnMin->setGlyph(glyph(":/minimize.bmp", this));
     btnMin->setNumGlyphs(1);
     btnMin->setStyle(bsModern);
     btnMin->setShadowColor(clGray);
@@ -163,7 +170,7 @@ void TfrmMain::createControls()
     btnMin->OnClick = [this](TLbSpeedButton *) { btnMinClick(); };
 
     btnNext = createButton({27, 144, 25, 22}, "次の曲に進む", HandCursor);
-    btnNext->setGlyph(glyph(":/next.bmp"));
+    btnNext->setGlyph(glyph(":/next.bmp", this));
     btnNext->setStyle(bsShape);
     btnNext->setShadowColor(clSilver);
     btnNext->OnClick = [this](TLbSpeedButton *sender) { Sequencer.btnNextClick(sender); };
@@ -181,8 +188,7 @@ void TfrmMain::createControls()
     lblLst->setText(QStringLiteral("Waiting..."));
 
     btnHelp = createButton({14, 88, 30, 14}, "オンラインマニュアル", HelpCursor);
-    btnHelp->setCaption(QStringLiteral("HELP"));
-    btnHelp->setFont(smallFont(font()));
+    setSmallCaption(btnHelp, QStringLiteral("HELP"));
     btnHelp->setFontColor(clBlue);
     btnHelp->setStyle(bsShape);
     btnHelp->setTransparent(true);
@@ -193,6 +199,10 @@ void TfrmMain::createControls()
     PGB->setRange(0, 100);
     PGB->setValue(0);
     PGB->setTextVisible(false);
+    // Its frame is drawn from the window colour, which is the see-through key here.
+    QPalette progressPalette = PGB->palette();
+    progressPalette.setColor(QPalette::Window, screenFace);
+    PGB->setPalette(progressPalette);
 
     mmMidi = new QPlainTextEdit(this);
     mmMidi->setGeometry(23, 51, 105, 26);
@@ -347,7 +357,7 @@ void TfrmMain::ApplyOptions()
 
 void TfrmMain::LoadSkin(int index)
 {
-    IMG->setPixmap(QPixmap(index != 0 ? QStringLiteral(":/white.gif") : QStringLiteral(":/black.gif")));
+    IMG->setSkin(index != 0 ? QStringLiteral(":/white.gif") : QStringLiteral(":/black.gif"));
     State.SkinIndex = index;
     Blend1.refresh();
 }

@@ -15,6 +15,7 @@ class QLabel;
 class QMenu;
 class QPlainTextEdit;
 class QProgressBar;
+class SkinPicture;
 class TLbSpeedButton;
 class TfrmMidi;
 
@@ -60,7 +61,7 @@ public:
     void closeEditor() override;
     void closeWindow() override { close(); }
 
-    QLabel *IMG;
+    SkinPicture *IMG;
     QLabel *lblTTL;
     TLbSpeedButton *btnPlay;
     TLbSpeedButton *btnStop;

@@ -5,6 +5,7 @@
 
 #include <functional>
 
+class QMouseEvent;
 class QWidget;
 
 // Moves a window while the left or middle mouse button is held down on one of the watched widgets, and
@@ -23,6 +24,9 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    bool press(const QMouseEvent *event);
+    void drop();
+
     QWidget *m_window;
     QPoint m_grabOffset;
     bool m_dragging = false;

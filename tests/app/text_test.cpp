@@ -1,5 +1,7 @@
 #include "app/text.h"
 
+#include <QLocale>
+
 #include <gtest/gtest.h>
 
 // "表" is 0x95 0x5C and "ソ" is 0x83 0x5C: their trail byte is a backslash. "@" is the
@@ -62,12 +64,39 @@ TEST(TextHelpers, Cp932RoundTripsAndRefusesWhatItCannotCarry)
     EXPECT_EQ(text::fromCp932("a\xA0" "b").size(), 3);
 }
 
-TEST(TextHelpers, LocaleComparisonIgnoresCase)
+TEST(TextHelpers, LocaleComparisonIgnoresLetterCaseAndNothingElse)
 {
+    const auto cp932 = [](const char16_t *text) { return *text::toCp932(QString::fromUtf16(text)); };
     EXPECT_EQ(text::compareText("Jingle", "jINGLE"), 0);
     EXPECT_LT(text::compareText("apple", "Banana"), 0);
-    const std::vector<std::string> names = {"Sample", *text::toCp932(QStringLiteral("クリスマス"))};
+    EXPECT_EQ(text::compareText(cp932(u"ＪＡＺＺ"), cp932(u"ｊａｚｚ")), 0);
+    // Kana of the other kind, the other width, voicing marks and long vowels are no
+    // letter case: the names look different, so they are different names.
+    const std::pair<const char16_t *, const char16_t *> different[] = {
+        {u"さくら", u"サクラ"}, {u"ｼﾞｬｽﾞ", u"ジャズ"}, {u"ジャズ", u"シャス"},
+        {u"Jazz", u"Ｊａｚｚ"}, {u"ﾛｯｸ", u"ロック"}, {u"ポップ", u"ぽっぷ"}, {u"ラーメン", u"ラメン"},
+    };
+    for (const auto &[a, b] : different) {
+        const int forth = text::compareText(cp932(a), cp932(b));
+        EXPECT_NE(forth, 0) << QString::fromUtf16(a).toStdString();
+        EXPECT_EQ(forth > 0, text::compareText(cp932(b), cp932(a)) < 0);
+    }
+
+    const std::vector<std::string> names = {"Sample", cp932(u"クリスマス"), cp932(u"さくら")};
     EXPECT_EQ(text::indexOfText(names, "SAMPLE"), 0);
-    EXPECT_EQ(text::indexOfText(names, *text::toCp932(QStringLiteral("クリスマス"))), 1);
+    EXPECT_EQ(text::indexOfText(names, cp932(u"クリスマス")), 1);
+    EXPECT_EQ(text::indexOfText(names, cp932(u"くりすます")), -1);
+    EXPECT_EQ(text::indexOfText(names, cp932(u"サクラ")), -1);
+    EXPECT_EQ(text::indexOfText(names, cp932(u"さくら")), 2);
     EXPECT_EQ(text::indexOfText(names, "none"), -1);
+}
+
+// The Japanese variant of the tests sets LC_ALL: it must reach the collation, or that
+// variant quietly tests another locale.
+TEST(TextHelpers, TheLocaleThatTheTestsAskForIsInForce)
+{
+    const QByteArray asked = qgetenv("LC_ALL");
+    if (!asked.startsWith("ja_JP"))
+        GTEST_SKIP() << "runs in the Japanese variant of the tests";
+    EXPECT_EQ(QLocale::system().name(), QStringLiteral("ja_JP"));
 }

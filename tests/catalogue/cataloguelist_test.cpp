@@ -33,6 +33,11 @@ CellTable tableOf(const std::vector<std::vector<std::string>> &rows)
 
 using Cells = std::vector<std::string>;
 
+std::string cp932(const char16_t *text)
+{
+    return *text::toCp932(QString::fromUtf16(text));
+}
+
 // Title, composer, instrument, genre, time, file: the genres and titles out of order,
 // an empty line, and a seventh field.
 const char *const sample = "Zeta,Kim,Piano,Pops,0300,z.mid\r\n"
@@ -203,12 +208,32 @@ TEST(GridHelpers, SortKeysOrderAsTheTextComparisonDoes)
 {
     // "表" (0x95 0x5C) and "ソ" (0x83 0x5C) carry a trail byte that looks like a backslash.
     const std::vector<std::string> texts = {"", "a", "A", "b", "Blue", "blue lake", "0959", "1000",
-                                            "\x95\x5C", "\x83\x5C", "Z"};
+                                            "\x95\x5C", "\x83\x5C", "Z", cp932(u"さくら"), cp932(u"サクラ"),
+                                            cp932(u"ｻｸﾗ"), cp932(u"ＳＡＫＵＲＡ"), cp932(u"sakura")};
     const auto sign = [](int v) { return (v > 0) - (v < 0); };
     for (const std::string &a : texts) {
         for (const std::string &b : texts) {
             EXPECT_EQ(sign(text::sortKeyOf(a).compare(text::sortKeyOf(b))), sign(text::compareText(a, b)))
                 << a << " / " << b;
+        }
+    }
+}
+
+TEST(CatalogueSort, GenresWrittenInOtherKanaOrWidthsDoNotInterleave)
+{
+    const char16_t *const genres[] = {u"ジャズ", u"ｼﾞｬｽﾞ", u"じゃず", u"ジャズ", u"ｼﾞｬｽﾞ", u"じゃず"};
+    std::string text;
+    for (int i = 0; i < 24; ++i)
+        text += "t" + std::to_string(23 - i) + ",c,i," + cp932(genres[i % 6]) + ",0100,f" + std::to_string(i) + ".mid\r\n";
+    CatalogueList list;
+    list.load(text);
+    const std::vector<std::string> genreColumn = column(list.grid(), CellGenre);
+    // Each genre is one run of eight rows, ordered by title inside.
+    for (int run = 0; run < 3; ++run) {
+        for (int row = run * 8; row < run * 8 + 8; ++row) {
+            EXPECT_EQ(genreColumn[std::size_t(row)], genreColumn[std::size_t(run * 8)]) << row;
+            if (row > run * 8)
+                EXPECT_LT(text::compareText(list.grid().cell(row - 1, CellTitle), list.grid().cell(row, CellTitle)), 0);
         }
     }
 }

@@ -21,6 +21,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -165,6 +166,17 @@ protected:
     {
         openEditor();
         ASSERT_TRUE(waitUntil([this] { return catalogueShown(); }));
+    }
+
+    // A catalogue of 100 tunes "t1000" to "t1099" in files "f0.mid" to "f99.mid", all of
+    // one genre, so that row i holds tune i; the play list holds f5.mid.
+    void openHundredTuneEditor()
+    {
+        catalogue.clear();
+        for (int i = 0; i < 100; ++i)
+            catalogue += "t" + std::to_string(1000 + i) + ",c,i,g,0100,f" + std::to_string(i) + ".mid\r\n";
+        writeSettings("1=f5.mid\r\n");
+        openLoadedEditor();
     }
 
     QPoint cellCentre(TxxStringGrid *grid, int row) const
@@ -629,11 +641,7 @@ TEST_F(EditorWindow, RenamingByEnterKeepsTheFavouritesTunes)
 
 TEST_F(EditorWindow, EachWheelStepMovesTheCatalogueThreeRows)
 {
-    catalogue.clear();
-    for (int i = 0; i < 100; ++i)
-        catalogue += "t" + std::to_string(1000 + i) + ",c,i,g,0100,f" + std::to_string(i) + ".mid\r\n";
-    writeSettings("1=f5.mid\r\n");
-    openLoadedEditor();
+    openHundredTuneEditor();
     const auto turn = [this](int delta) {
         const QPointF at = cellCentre(editor->sgdMidi, 0);
         QWheelEvent wheel(at, editor->sgdMidi->viewport()->mapToGlobal(at), {}, {0, delta}, Qt::NoButton, {},
@@ -664,4 +672,30 @@ TEST_F(EditorWindow, EnterInThePlayListSelectsItsTuneInTheCatalogue)
     EXPECT_EQ(editor->Catalogue.grid().selectedRow(), editor->Catalogue.rowOfFile("b.mid"));
     // Nothing was added or removed by it.
     EXPECT_EQ(player->State.PlayList.size(), 2u);
+}
+
+TEST_F(EditorWindow, HomeAndEndSelectTheFirstAndLastTuneAndTabLeavesTheGrid)
+{
+    openHundredTuneEditor();
+    editor->sgdMidi->setFocus();
+    QTest::keyClick(editor->sgdMidi, Qt::Key_Down);
+    ASSERT_EQ(editor->lblMID01->text(), QStringLiteral("t1001"));
+
+    // Each runs the selection step, as the arrow keys do, and the grid stays in line with
+    // the header panels above it.
+    QTest::keyClick(editor->sgdMidi, Qt::Key_End);
+    EXPECT_EQ(editor->sgdMidi->Row(), 99);
+    EXPECT_EQ(editor->Editor.SelectedFile, "f99.mid");
+    EXPECT_EQ(editor->lblMID01->text(), QStringLiteral("t1099"));
+    EXPECT_EQ(editor->sgdMidi->horizontalScrollBar()->value(), 0);
+    EXPECT_GT(editor->sgdMidi->TopRow(), 60);
+    QTest::keyClick(editor->sgdMidi, Qt::Key_Home);
+    EXPECT_EQ(editor->sgdMidi->Row(), 0);
+    EXPECT_EQ(editor->lblMID01->text(), QStringLiteral("t1000"));
+    EXPECT_EQ(editor->sgdMidi->TopRow(), 0);
+
+    QTest::keyClick(editor->sgdMidi, Qt::Key_Tab);
+    EXPECT_NE(editor->focusWidget(), editor->sgdMidi);
+    EXPECT_EQ(editor->sgdMidi->Row(), 0);
+    EXPECT_EQ(editor->Editor.SelectedFile, "f0.mid");
 }

@@ -16,12 +16,14 @@ class KeyedWindow : public QWidget
 public:
     KeyedWindow() { resize(40, 30); }
 
+    QRect square{10, 5, 20, 20};
+
 protected:
     void paintEvent(QPaintEvent *) override
     {
         QPainter painter(this);
         painter.fillRect(rect(), QColor(255, 0, 255));
-        painter.fillRect(10, 5, 20, 20, Qt::darkGreen);
+        painter.fillRect(square, Qt::darkGreen);
     }
 };
 
@@ -71,6 +73,22 @@ TEST(Blend, TheColourKeyCutsTheKeyPixelsOutOfTheShape)
     EXPECT_FALSE(shape.contains(QPoint(0, 0)));
     EXPECT_TRUE(shape.contains(QPoint(15, 15)));
     EXPECT_DOUBLE_EQ(window.windowOpacity(), 1.0);
+}
+
+// Also run on a display scaled by 2: the shape is in the window's own pixels there too.
+TEST(Blend, TheShapeIsTakenAgainFromTheNewPictureInTheWindowsOwnPixels)
+{
+    KeyedWindow window;
+    window.show();
+    TBlend blend(&window);
+    blend.setTransparentColor(clFuchsia);
+    blend.setActive(true);
+    ASSERT_EQ(window.mask(), QRegion(10, 5, 20, 20));
+
+    // A new picture: what the old shape cut off counts as much as what it kept.
+    window.square = QRect(0, 0, 7, 30);
+    blend.refresh();
+    EXPECT_EQ(window.mask(), QRegion(0, 0, 7, 30));
 }
 
 TEST(Blend, AlphaModeFadesTheWholeWindowAndIgnoresTheKey)

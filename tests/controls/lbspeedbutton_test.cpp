@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace {
 
 constexpr TColor buttonFace = 15525862; // red 230, green 231, blue 236
@@ -227,6 +229,26 @@ TEST(LbSpeedButtonRender, TransparentModernButtonDrawsOnlyItsOutlines)
     const QImage hot = RenderLbSpeedButton(look);
     EXPECT_EQ(at(hot, 1, 8), qRgb(255, 128, 255));
     EXPECT_EQ(at(hot, 8, 8), ColorKeyRgb);
+}
+
+TEST(LbSpeedButtonRender, ASmallCaptionIsSetInWholePixelsAndCondensedOnlyToFit)
+{
+    QFont font(QStringLiteral("IPAPGothic"));
+    font.setPixelSize(9);
+    const QString caption = QStringLiteral("MENU");
+    const QFont roomy = FontFittingCaption(font, caption, 100);
+    EXPECT_EQ(roomy.stretch(), 100) << "a caption that fits keeps its width";
+    EXPECT_EQ(roomy.hintingPreference(), QFont::PreferFullHinting);
+    // Whole-pixel advances: every letter starts on a pixel, so the gaps come out even.
+    const QFontMetricsF metrics(roomy);
+    for (const QChar letter : caption)
+        EXPECT_DOUBLE_EQ(metrics.horizontalAdvance(letter), std::round(metrics.horizontalAdvance(letter)));
+
+    const int room = QFontMetrics(roomy).horizontalAdvance(caption) - 1;
+    const QFont fitted = FontFittingCaption(font, caption, room);
+    EXPECT_LT(fitted.stretch(), 100);
+    EXPECT_EQ(ShortenCaption(caption, fitted, room), caption);
+    EXPECT_EQ(FontFittingCaption(font, caption, 0).stretch(), 80) << "condensed so far and no further";
 }
 
 TEST(LbSpeedButtonRender, CaptionsAreShortenedFromTheEnd)

@@ -124,6 +124,47 @@ TEST(StringGridCells, RowsCellsAndSelection)
     EXPECT_EQ(grid.DefaultRowHeight(), 18);
 }
 
+TEST(StringGridKeys, HomeAndEndMoveBetweenRowsTabLeavesAndNothingScrollsSideways)
+{
+    // Laid out as the catalogue: the last visible column is cut by the scroll bar, and two
+    // columns of width 0 follow.
+    QWidget window;
+    auto *grid = new TxxStringGrid(&window);
+    auto *after = new QWidget(&window);
+    after->setFocusPolicy(Qt::StrongFocus);
+    grid->setGeometry(0, 0, 641, 476);
+    grid->setColCount(8);
+    grid->setRowCount(100);
+    const int widths[] = {28, 214, 148, 98, 88, 60, 0, 0};
+    for (int column = 0; column < 8; ++column)
+        grid->setColWidths(column, widths[column]);
+    window.show();
+    grid->setFocus();
+    grid->setRow(40);
+    std::vector<int> rowsReported;
+    QObject::connect(grid->selectionModel(), &QItemSelectionModel::currentRowChanged,
+                     [&](const QModelIndex &current) { rowsReported.push_back(current.row()); });
+
+    QTest::keyClick(grid, Qt::Key_End);
+    EXPECT_EQ(grid->Row(), 99);
+    QTest::keyClick(grid, Qt::Key_Home);
+    EXPECT_EQ(grid->Row(), 0);
+    QTest::keyClick(grid, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(grid->Row(), 99);
+    EXPECT_EQ(rowsReported, (std::vector<int>{99, 0, 99}));
+    EXPECT_EQ(grid->horizontalScrollBar()->value(), 0);
+
+    // A click on the cut-off column brings no sideways scroll either.
+    const QRect lastColumn = grid->visualRect(grid->model()->index(99, 5));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, lastColumn.center());
+    EXPECT_EQ(grid->horizontalScrollBar()->value(), 0);
+    EXPECT_EQ(grid->visualRect(grid->model()->index(99, 0)).left(), 0);
+
+    QTest::keyClick(grid, Qt::Key_Tab);
+    EXPECT_EQ(window.focusWidget(), after);
+    EXPECT_EQ(grid->Row(), 99);
+}
+
 TEST(StringGridCells, OwnerDrawingSeesTheSelectedRow)
 {
     TxxStringGrid grid;

@@ -43,9 +43,10 @@ TEST(ConfirmLayout, ShortMessageGivesTheLeastSizeAndPanelTop)
 {
     TfrmConfirm box;
     box.prepare(nullptr, QStringLiteral("確認"), TfrmConfirm::KindQuestion, shortMessage);
+    // The offscreen platform draws no frame: outer and client sizes agree.
     EXPECT_EQ(box.width(), 330);
-    EXPECT_EQ(box.pnlSw->y(), 64);
     EXPECT_EQ(box.height(), 64 + 54);
+    EXPECT_EQ(box.pnlSw->geometry(), QRect(0, 118 - 42, 330, 42));
     EXPECT_EQ(box.Button3->x(), 330 - 95);
     EXPECT_EQ(box.Button2->x(), 330 - 95 - 79);
     EXPECT_EQ(box.Button2->text(), QStringLiteral("はい"));
@@ -63,9 +64,9 @@ TEST(ConfirmLayout, LongAndMultiLineMessagesGrowTheBox)
     const QRect label = box.lblMsg->geometry();
     EXPECT_GT(box.width(), 330);
     EXPECT_EQ(box.width(), label.x() + label.width() + 30);
-    EXPECT_EQ(box.pnlSw->y(), label.y() + label.height() + 28);
-    EXPECT_GT(box.pnlSw->y(), 64);
-    EXPECT_EQ(box.height(), box.pnlSw->y() + 54);
+    EXPECT_GT(box.height(), 64 + 54);
+    EXPECT_EQ(box.height(), label.y() + label.height() + 28 + 54);
+    EXPECT_EQ(box.pnlSw->y() + box.pnlSw->height(), box.height());
     // Three lines: the message, the blank line from CR CR, the second part.
     EXPECT_EQ(box.lblMsg->text().count(QLatin1Char('\n')), 2);
     EXPECT_EQ(box.lblMsg->text().count(QLatin1Char('\r')), 0);
@@ -81,6 +82,32 @@ TEST(ConfirmLayout, ReuseAfterANoticeShowsBothButtonsAgain)
     box.prepare(nullptr, QString(), TfrmConfirm::KindQuestion, shortMessage);
     EXPECT_FALSE(box.Button3->isHidden());
     EXPECT_EQ(box.width(), 330);
+}
+
+TEST(ConfirmLayout, TheSizesAreTheOuterWindowsAndTheFrameTakesItsShareOfThem)
+{
+    const QMargins frame(4, 24, 4, 4);
+    const QRect shortLabel(63, 18, 100, 12);
+    const ConfirmGeometry question = ConfirmGeometryFor(shortLabel, frame, TfrmConfirm::KindQuestion);
+    EXPECT_EQ(question.outer, QSize(330, 64 + 54));
+    EXPECT_EQ(question.client, QSize(330 - 8, 118 - 28));
+    // The buttons stay inside the client area, on the panel along its bottom edge.
+    EXPECT_EQ(question.panel, QRect(0, 90 - 42, 322, 42));
+    EXPECT_EQ(question.button3Left, 330 - 95);
+    EXPECT_EQ(question.button2Left, 330 - 95 - 79);
+    EXPECT_LE(question.button3Left + 75, question.client.width());
+
+    const ConfirmGeometry notice = ConfirmGeometryFor(QRect(63, 18, 400, 60), frame, TfrmConfirm::KindNotice);
+    EXPECT_EQ(notice.outer, QSize(63 + 400 + 30, 18 + 60 + 28 + 54));
+    EXPECT_EQ(notice.client, notice.outer - QSize(8, 28));
+    EXPECT_EQ(notice.button2Left, notice.outer.width() - 95);
+}
+
+TEST(ConfirmLayout, CentringUsesOuterSizesOnBothSides)
+{
+    EXPECT_EQ(CentredOn(QRect(101, 53, 641, 513), QSize(330, 118)), QPoint(101 + 155, 53 + 197));
+    // Negative odd differences truncate toward zero: -3 / 2 is -1.
+    EXPECT_EQ(CentredOn(QRect(400, 300, 327, 115), QSize(330, 118)), QPoint(399, 299));
 }
 
 TEST(ConfirmLayout, CentresOnTheOwnerWithHalvesTruncated)

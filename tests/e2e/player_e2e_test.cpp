@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
@@ -109,9 +110,11 @@ protected:
         FAIL() << "no X display could be started";
     }
 
+    // extra adds to or overrides the environment, QT_SCALE_FACTOR=1 among it.
     void startPlayer(const QString &folder, const QProcessEnvironment &extra = {})
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_SCALE_FACTOR"), QStringLiteral("1"));
         environment.insert(extra);
         environment.insert(QStringLiteral("DISPLAY"), display);
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
@@ -169,6 +172,27 @@ protected:
         const QString file = dir.path() + QStringLiteral("/screen.png");
         runX(display, QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), file});
         return QImage(file);
+    }
+    // The player's window on the screen, in the screen's pixels.
+    QRect playerGeometry() const
+    {
+        const QString id = windowId();
+        if (id.isEmpty())
+            return {};
+        QHash<QString, int> values;
+        const QStringList lines = runX(display, QStringLiteral("xdotool"),
+                                       {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), id})
+                                      .split(QLatin1Char('\n'));
+        for (const QString &line : lines)
+            values.insert(line.section(QLatin1Char('='), 0, 0), line.section(QLatin1Char('='), 1).toInt());
+        return {values.value(QStringLiteral("X")), values.value(QStringLiteral("Y")), values.value(QStringLiteral("WIDTH")),
+                values.value(QStringLiteral("HEIGHT"))};
+    }
+    // Ends the player as the window manager's close would, and waits for it to be gone.
+    void endPlayer()
+    {
+        player.terminate();
+        ASSERT_TRUE(player.waitForFinished(15000));
     }
     QStringList serverRequests()
     {
@@ -438,4 +462,60 @@ TEST_F(PlayerEndToEnd, TheDesktopsMediaControlsShowTheTuneAndDriveThePlayer)
 
     bus.terminate();
     bus.waitForFinished();
+}
+
+TEST_F(PlayerEndToEnd, TheShapeFitsThePictureExactlyAtScalesOneAndTwo)
+{
+    testing_support::writeFile(dir.path() + QStringLiteral("/quavelo.ini"),
+                               "[OPT]\r\nUsed=1\r\nAutoRun=0\r\nMainTop=100\r\nMainLeft=100\r\n"
+                               "[MIDI_FAV]\r\n1=A\r\n[MIDI_A]\r\n1=jingle-o.mid\r\n");
+    for (const int scale : {1, 2}) {
+        QProcessEnvironment scaled;
+        scaled.insert(QStringLiteral("QT_SCALE_FACTOR"), QString::number(scale));
+        startPlayer(dir.path(), scaled);
+        const QRect window(QPoint(100, 100) * scale, QSize(146, 217) * scale);
+        QImage screen;
+        // Painted once the screen face of the skin shows in the middle of the window.
+        ASSERT_TRUE(waitUntil([&] {
+            screen = screenshot();
+            return !screen.isNull() && playerGeometry() == window
+                && QColor(screen.pixel(window.x() + 73 * scale, window.y() + 60 * scale)) == QColor(224, 232, 240);
+        }, 15000)) << "scale " << scale << ", window at " << playerGeometry().x() << "," << playerGeometry().y();
+
+        int keyPixels = 0;
+        for (int y = window.top(); y <= window.bottom(); ++y) {
+            for (int x = window.left(); x <= window.right(); ++x)
+                keyPixels += QColor(screen.pixel(x, y)) == QColor(255, 0, 255);
+        }
+        EXPECT_EQ(keyPixels, 0) << "scale " << scale;
+        const auto at = [&](int x, int y) { return QColor(screen.pixel(window.x() + x * scale, window.y() + y * scale)); };
+        for (const QPoint corner : {QPoint(2, 2), QPoint(143, 2), QPoint(2, 214), QPoint(143, 214)})
+            EXPECT_EQ(at(corner.x(), corner.y()), QColor(Qt::black)) << "scale " << scale << " corner " << corner.x();
+        // The two-pixel margin is cut away, the skin's straight sides are not.
+        EXPECT_EQ(at(1, 108), QColor(Qt::black)) << "scale " << scale;
+        EXPECT_NE(at(2, 108), QColor(Qt::black)) << "scale " << scale;
+        EXPECT_NE(QColor(screen.pixel(window.x() + 144 * scale - 1, window.y() + 108 * scale)), QColor(Qt::black));
+        EXPECT_EQ(at(144, 108), QColor(Qt::black)) << "scale " << scale;
+        endPlayer();
+    }
+}
+
+TEST_F(PlayerEndToEnd, TheSecondPressOfADoubleClickDragsTheWindowToAnotherCorner)
+{
+    testing_support::writeFile(dir.path() + QStringLiteral("/quavelo.ini"),
+                               "[OPT]\r\nUsed=1\r\nAutoRun=0\r\nMainTop=0\r\nMainLeft=0\r\n"
+                               "[MIDI_FAV]\r\n1=A\r\n[MIDI_A]\r\n1=jingle-o.mid\r\n");
+    startPlayer(dir.path());
+    ASSERT_TRUE(waitUntil([&] { return playerGeometry() == QRect(0, 0, 146, 217); }, 15000));
+    // A click, then a second press at once (a double click) held and moved to the far
+    // side of the screen: the drop snaps the window into the bottom-right corner.
+    runX(display, QStringLiteral("xdotool"),
+         {QStringLiteral("mousemove"), QStringLiteral("20"), QStringLiteral("200"), QStringLiteral("click"),
+          QStringLiteral("1"), QStringLiteral("mousedown"), QStringLiteral("1"), QStringLiteral("mousemove"),
+          QStringLiteral("900"), QStringLiteral("700"), QStringLiteral("sleep"), QStringLiteral("0.3"),
+          QStringLiteral("mouseup"), QStringLiteral("1")});
+    const QRect corner(screenWidth - 146, screenHeight - 217, 146, 217);
+    EXPECT_TRUE(waitUntil([&] { return playerGeometry() == corner; }, 15000))
+        << "window at " << playerGeometry().x() << "," << playerGeometry().y();
+    endPlayer();
 }

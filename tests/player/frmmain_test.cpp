@@ -1,10 +1,14 @@
 #include "app/application.h"
+#include "controls/lbspeedbutton.h"
 #include "player/frmmain.h"
 #include "player/shuffle.h"
 #include "support/testfiles.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFont>
+#include <QImage>
+#include <QProgressBar>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QStandardPaths>
@@ -158,6 +162,27 @@ TEST_F(PlayerWindow, PlayListsLoadInLineOrderAndAFavNoBeyondTheEndUsesTheFirst)
     EXPECT_EQ(window.State.PlayList, (std::vector<std::string>{"b.mid", "a.mid"}));
     window.State.LoadPlayList(1);
     EXPECT_TRUE(window.State.PlayList.empty());
+}
+
+TEST_F(PlayerWindow, TheSmallCaptionsShowWholeAndTheProgressBarTakesNoKeyColour)
+{
+    TfrmMain window(exe);
+    window.show();
+    for (TLbSpeedButton *button : {window.btnMemu, window.btnHelp}) {
+        EXPECT_EQ(button->font().letterSpacing(), 0.0);
+        EXPECT_EQ(button->font().pixelSize(), 9);
+        EXPECT_EQ(ShortenCaption(button->Caption(), button->font(), LbCaptionRoom(button->look())), button->Caption());
+    }
+    // The window's colour is the see-through key; the bar's frame must not be tinted by it.
+    const QImage bar = window.PGB->grab().toImage();
+    int tinted = 0;
+    for (int y = 0; y < bar.height(); ++y) {
+        for (int x = 0; x < bar.width(); ++x) {
+            const QColor pixel = bar.pixelColor(x, y);
+            tinted += pixel.red() - pixel.green() > 60 && pixel.blue() - pixel.green() > 60;
+        }
+    }
+    EXPECT_EQ(tinted, 0);
 }
 
 TEST(Shuffle, TheGeneratorAndMoveToFrontAreFixedForASeed)

@@ -4,6 +4,7 @@
 #include <QThread>
 
 #include <cerrno>
+#include <mutex>
 
 namespace {
 constexpr int waitSliceMs = 50;
@@ -12,6 +13,9 @@ QString alsaError(int error)
 {
     return QString::fromUtf8(snd_strerror(error));
 }
+
+// The library would print every failed attempt; the sound output reports it once.
+void ignoreLibraryMessage(const char *, int, const char *, int, const char *, ...) {}
 } // namespace
 
 AlsaSink::AlsaSink(snd_pcm_t *pcm, const std::atomic<bool> &cancelled)
@@ -21,6 +25,8 @@ AlsaSink::AlsaSink(snd_pcm_t *pcm, const std::atomic<bool> &cancelled)
 
 std::unique_ptr<AlsaSink> AlsaSink::open(int sampleRate, const std::atomic<bool> &cancelled, QString &error)
 {
+    static std::once_flag quiet;
+    std::call_once(quiet, [] { snd_lib_error_set_handler(ignoreLibraryMessage); });
     // Without blocking, so that a device held by another program does not hold us up.
     snd_pcm_t *pcm = nullptr;
     int result = snd_pcm_open(&pcm, "default", SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK);

@@ -30,6 +30,12 @@ void AudioClock::wake()
     m_wakeUp.notify_one();
 }
 
+bool AudioClock::takeWakeUp()
+{
+    std::lock_guard lock(m_mutex);
+    return std::exchange(m_woken, false);
+}
+
 void AudioClock::run()
 {
     std::unique_lock lock(m_mutex);
@@ -37,7 +43,6 @@ void AudioClock::run()
         m_wakeUp.wait(lock, [this] { return m_quit || m_woken; });
         if (m_quit)
             return;
-        m_woken = false;
         lock.unlock();
         renderUntilIdle();
         lock.lock();
@@ -49,7 +54,6 @@ void AudioClock::renderUntilIdle()
     using Clock = std::chrono::steady_clock;
     std::vector<float> left(framesPerBlock), right(framesPerBlock);
     std::unique_ptr<AudioSink> output;
-    bool outputOpened = false;
     // Without an output, deadlines count from one start, so that a late wake-up is made
     // up for, not carried on.
     Clock::time_point start = Clock::now();
@@ -57,11 +61,14 @@ void AudioClock::renderUntilIdle()
     bool busy = true;
     while (busy && !m_quit) {
         busy = m_render(left.data(), right.data(), framesPerBlock, output ? output->queuedFrames() : 0);
-        if (!std::exchange(outputOpened, true)) {
+        // Each start without an output tries to open one, so that playback that lost its
+        // output finds it again with the next tune.
+        if (!output && takeWakeUp()) {
             if (!busy)
                 return; // woken for nothing: no output to open
             output = m_openOutput(m_quit);
             start = Clock::now();
+            frames = 0;
         }
         if (output && !output->write(left.data(), right.data(), framesPerBlock)) {
             if (!m_quit)

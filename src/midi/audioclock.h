@@ -14,8 +14,8 @@
 // the pace itself and throws the samples away (the silent clock), so that playback
 // advances and ends as it would with sound.
 //
-// It sleeps while there is nothing to play; wake() starts it again, and each start opens
-// the output anew.
+// It sleeps while there is nothing to play; wake() starts it again. A start finds the
+// output again if there is none: the one that failed, or the one that did not open.
 class AudioClock
 {
 public:
@@ -38,6 +38,7 @@ public:
 private:
     void run();
     void renderUntilIdle();
+    bool takeWakeUp();
 
     const int m_sampleRate;
     const Render m_render;

@@ -25,12 +25,13 @@ PulseSink::PulseSink(int sampleRate, const std::atomic<bool> &cancelled)
 {
 }
 
-std::unique_ptr<PulseSink> PulseSink::open(int sampleRate, const std::atomic<bool> &cancelled, QString &error)
+std::unique_ptr<PulseSink> PulseSink::open(int sampleRate, const std::atomic<bool> &cancelled, Refusal &refusal)
 {
     std::unique_ptr<PulseSink> sink(new PulseSink(sampleRate, cancelled));
     if (sink->connect())
         return sink;
-    error = sink->failure();
+    const int error = sink->m_context ? pa_context_errno(sink->m_context) : PA_OK;
+    refusal = {sink->failure(), error == PA_ERR_CONNECTIONREFUSED || error == PA_ERR_INVALIDSERVER};
     return nullptr;
 }
 

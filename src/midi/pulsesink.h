@@ -19,8 +19,15 @@ class PulseSink : public AudioSink
 public:
     static constexpr int latencyMs = 80;
 
-    // nullptr when no server takes the stream; error then says why.
-    static std::unique_ptr<PulseSink> open(int sampleRate, const std::atomic<bool> &cancelled, QString &error);
+    struct Refusal {
+        QString reason;
+        // No server listens: other outputs may be tried. Otherwise they would reach the
+        // same server through its ALSA plug-in, which can wait on it for ever.
+        bool noServer = false;
+    };
+
+    // nullptr when no server takes the stream; refusal then says why.
+    static std::unique_ptr<PulseSink> open(int sampleRate, const std::atomic<bool> &cancelled, Refusal &refusal);
     ~PulseSink() override;
 
     bool write(const float *left, const float *right, int frames) override;

@@ -17,9 +17,10 @@ std::unique_ptr<AudioSink> open(int sampleRate, const std::atomic<bool> &cancell
 {
     if (qEnvironmentVariable("QUAVELO_AUDIO") == QLatin1String("none"))
         return nullptr;
-    QString pulseError, alsaError;
-    std::unique_ptr<AudioSink> sink = PulseSink::open(sampleRate, cancelled, pulseError);
-    if (!sink)
+    PulseSink::Refusal pulseRefusal;
+    QString alsaError = QStringLiteral("not tried, the sound server is there");
+    std::unique_ptr<AudioSink> sink = PulseSink::open(sampleRate, cancelled, pulseRefusal);
+    if (!sink && pulseRefusal.noServer)
         sink = AlsaSink::open(sampleRate, cancelled, alsaError);
 
     std::lock_guard lock(reportLock);
@@ -27,7 +28,7 @@ std::unique_ptr<AudioSink> open(int sampleRate, const std::atomic<bool> &cancell
         failureReported = false;
     } else if (!cancelled && !std::exchange(failureReported, true)) {
         qWarning("Quavelo: no sound output (PulseAudio: %s; ALSA: %s); tunes play on without sound",
-                 qUtf8Printable(pulseError), qUtf8Printable(alsaError));
+                 qUtf8Printable(pulseRefusal.reason), qUtf8Printable(alsaError));
     }
     return sink;
 }

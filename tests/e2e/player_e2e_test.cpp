@@ -6,6 +6,7 @@
 #include "catalogue/cataloguefile.h"
 #include "catalogue/cataloguelist.h"
 #include "support/eventwait.h"
+#include "support/soundserver.h"
 #include "support/testfiles.h"
 
 #include <QDir>
@@ -107,12 +108,18 @@ protected:
         FAIL() << "no X display could be started";
     }
 
-    void startPlayer(const QString &folder)
+    // Plays on the silent clock, or through the PulseAudio server at soundServer.
+    void startPlayer(const QString &folder, const QString &soundServer = QString())
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("DISPLAY"), display);
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        environment.insert(QStringLiteral("QUAVELO_AUDIO"), QStringLiteral("none"));
+        if (soundServer.isEmpty()) {
+            environment.insert(QStringLiteral("QUAVELO_AUDIO"), QStringLiteral("none"));
+        } else {
+            environment.remove(QStringLiteral("QUAVELO_AUDIO"));
+            environment.insert(QStringLiteral("PULSE_SERVER"), soundServer);
+        }
         // Its own lock folder, so that no other copy of the program on the machine matters.
         environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
         player.setProcessEnvironment(environment);
@@ -299,4 +306,48 @@ TEST_F(PlayerEndToEnd, AFullDiskShowsAWriteErrorAndTheClosingMessageAndLosesNoth
     EXPECT_EQ(readFile(folder.path() + QStringLiteral("/@Midi.DBF")), catalogue);
     EXPECT_EQ(folder.files(), (QStringList{QStringLiteral("@Midi.DBF"), QStringLiteral("quavelo"),
                                            QStringLiteral("quavelo.ini")}));
+}
+
+TEST_F(PlayerEndToEnd, TuneOneSoundsThroughTheDesktopsSoundServerAndOutlivesItsCrash)
+{
+    testing_support::PrivateSoundServer sound;
+    if (!sound.start())
+        GTEST_SKIP() << "no private PulseAudio server: " << sound.why().toStdString();
+    const std::string catalogue = readFile(sourceDir() + QStringLiteral("/server/content/11veruvodirororir/music/@Midi.DBF"));
+    const QString firstTitle = text::fromCp932(LookupTitle(catalogue, "jingle-o.mid"));
+    const auto streamShows = [&] { return waitUntil([&] { return !sound.streamProperties().isEmpty(); }, 30000); };
+    ASSERT_TRUE(sound.startRecording());
+    startPlayer(dir.path(), sound.address());
+    ASSERT_TRUE(waitForPlayerTitle(firstTitle));
+
+    // The desktop's volume control lists the program by its name, icon and role.
+    ASSERT_TRUE(streamShows()) << player.readAll().toStdString();
+    const QStringList properties = sound.streamProperties().split(QLatin1Char('\n'));
+    for (const char *expected : {"application.name = \"Quavelo\"", "media.name = \"Quavelo\"",
+                                 "media.role = \"music\"", "application.icon_name = \"quavelo\""})
+        EXPECT_TRUE(properties.contains(QLatin1String(expected))) << expected;
+
+    // Eight seconds of the tune arrive at the sink, loud and unclipped.
+    testing_support::runEventsFor(8000);
+    const std::vector<float> recorded = sound.stopRecording();
+    EXPECT_GT(recorded.size(), 2u * 44100 * 5);
+    const double peak = testing_support::peakDecibels(recorded);
+    EXPECT_GE(peak, -6.0);
+    EXPECT_LE(peak, -1.0);
+
+    // The server crashes mid-tune: the player plays on, and after a restart of the server
+    // the next tune is heard through it.
+    sound.kill();
+    testing_support::runEventsFor(1500);
+    ASSERT_EQ(player.state(), QProcess::Running) << player.readAll().toStdString();
+    EXPECT_EQ(windowName(windowId()), firstTitle);
+    ASSERT_TRUE(sound.start()) << sound.why().toStdString();
+    const int left = screenWidth - 146;
+    const int top = screenHeight - 217;
+    clickAt(left + 27 + 12, top + 144 + 11);
+    EXPECT_TRUE(streamShows()) << "the next tune did not reach the new server";
+
+    clickAt(left + 113 + 8, top + 16 + 8);
+    ASSERT_TRUE(player.waitForFinished(15000));
+    EXPECT_EQ(player.exitCode(), 0) << player.readAll().toStdString();
 }

@@ -75,7 +75,7 @@ bool SynthEngine::render(float *left, float *right, int frames, int queuedFrames
             m_onEnd();
     }
     m_firstSound.observe(left, right, frames);
-    return m_sequencer.isPlaying() || m_endHeardIn || fluid_synth_get_active_voice_count(m_synth.synth()) > 0;
+    return m_sequencer.isPlaying() || m_endHeardIn.has_value() || fluid_synth_get_active_voice_count(m_synth.synth()) > 0;
 }
 
 bool SynthEngine::claim(const void *owner, std::shared_ptr<const MidiFile> song, EndHandler onEnd)

@@ -1,7 +1,7 @@
 #include "midi/synth.h"
 
 namespace {
-// With the General MIDI SoundFonts that Debian ships, the quietest tunes then peak near
+// With Debian's default General MIDI SoundFont (TimGM6mb) the quietest tunes then peak near
 // -5 dBFS; the sequencer's level guard holds the loud ones under its ceiling.
 constexpr double gain = 3.0;
 } // namespace

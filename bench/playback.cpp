@@ -55,13 +55,16 @@ Usage runChild(std::vector<std::string> args)
     return usage;
 }
 
-// The child that plays: opens the tune, plays it and leaves at the end-of-play notice.
+// The child that plays: opens the tune, plays it and leaves at the end-of-play notice,
+// whose time on the steady clock (milliseconds) it prints for bench/realtime.
 int play(int argc, char **argv, const QString &path)
 {
     QCoreApplication app(argc, argv);
     TMediaPlayer player;
     int result = 1;
     player.OnNotify = [&](QObject *) {
+        const auto now = std::chrono::steady_clock::now().time_since_epoch();
+        std::printf("end noticed at %.1f ms\n", std::chrono::duration<double, std::milli>(now).count());
         if (player.NotifyValue() == TMediaPlayer::Successful && player.Position() == player.Length())
             result = 0;
         app.quit();

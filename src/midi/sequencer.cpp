@@ -30,6 +30,7 @@ void Sequencer::stop()
 {
     m_playing = false;
     fluid_synth_all_sounds_off(m_synth, -1);
+    m_levelGuard.silence();
 }
 
 void Sequencer::rewind()
@@ -38,6 +39,7 @@ void Sequencer::rewind()
     m_frame = 0;
     m_nextEvent = 0;
     fluid_synth_system_reset(m_synth);
+    m_levelGuard.reset();
 }
 
 bool Sequencer::atEnd() const
@@ -127,5 +129,6 @@ bool Sequencer::render(float *left, float *right, int frames)
         if (m_playing)
             m_frame += step;
     }
+    m_levelGuard.process(left, right, frames);
     return ended;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "midi/levelguard.h"
 #include "midi/midifile.h"
 
 #include <fluidsynth.h>
@@ -13,6 +14,9 @@
 // as the sound does, whether a sound card or the silent clock asks for the frames. At
 // the file's length playback stops by itself: the position then equals the length and
 // every note is let go, even one that never got its note-off.
+//
+// The sound passes a LevelGuard, so it comes out LevelGuard::delayFrames after its
+// events and never above the guard's ceiling.
 //
 // Not thread-safe: the owner serialises calls.
 class Sequencer
@@ -38,6 +42,9 @@ public:
     // end within this call.
     bool render(float *left, float *right, int frames);
 
+    // Frames between an event and its sound in the rendered audio.
+    static constexpr int soundDelayFrames = LevelGuard::delayFrames;
+
 private:
     std::int64_t dueFrame(const MidiEvent &event) const;
     void sendDueEvents();
@@ -46,6 +53,7 @@ private:
 
     fluid_synth_t *m_synth;
     int m_sampleRate;
+    LevelGuard m_levelGuard;
     std::shared_ptr<const MidiFile> m_song;
     std::size_t m_nextEvent = 0;
     std::int64_t m_frame = 0;

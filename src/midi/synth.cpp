@@ -1,10 +1,18 @@
 #include "midi/synth.h"
 
+namespace {
+// With Debian's default General MIDI SoundFont (TimGM6mb) the quietest tunes then peak near
+// -5 dBFS; the sequencer's level guard holds the loud ones under its ceiling.
+constexpr double gain = 3.0;
+} // namespace
+
 Synth::Synth(const QStringList &soundFonts)
 {
     m_settings = new_fluid_settings();
-    if (m_settings)
+    if (m_settings) {
+        fluid_settings_setnum(m_settings, "synth.gain", gain);
         m_synth = new_fluid_synth(m_settings);
+    }
     if (!m_synth) {
         delete_fluid_settings(m_settings);
         throw SynthUnavailableError("シンセサイザーを起動できません");

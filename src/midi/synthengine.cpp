@@ -1,11 +1,10 @@
 #include "midi/synthengine.h"
-#include "midi/silentclock.h"
+#include "midi/audioclock.h"
 #include "midi/soundfontsearch.h"
+#include "midi/soundoutput.h"
 
 #include <QCoreApplication>
 
-#include <algorithm>
-#include <cstring>
 #include <thread>
 
 namespace {
@@ -23,11 +22,6 @@ struct Preparation
             worker.join();
     }
 } preparation;
-
-bool silentByRequest()
-{
-    return qEnvironmentVariable("QUAVELO_AUDIO") == QLatin1String("none");
-}
 
 } // namespace
 
@@ -57,48 +51,31 @@ SynthEngine::SynthEngine()
     : m_synth(SoundFontSearch::candidates(QCoreApplication::applicationDirPath())),
       m_sequencer(m_synth.synth(), m_synth.sampleRate())
 {
-    if (silentByRequest() || !openAudioDriver()) {
-        m_silentClock = std::make_unique<SilentClock>(
-            m_synth.sampleRate(),
-            [this](float *left, float *right, int frames) { return render(left, right, frames); });
-    }
+    const int sampleRate = m_synth.sampleRate();
+    m_clock = std::make_unique<AudioClock>(
+        sampleRate,
+        [this](float *left, float *right, int frames, int queuedFrames) {
+            return render(left, right, frames, queuedFrames);
+        },
+        [sampleRate](const std::atomic<bool> &cancelled) { return SoundOutput::open(sampleRate, cancelled); });
 }
 
-SynthEngine::~SynthEngine()
-{
-    // The audio threads go first: they render through the synthesiser and the sequencer.
-    if (m_driver)
-        delete_fluid_audio_driver(m_driver);
-    m_silentClock.reset();
-}
+SynthEngine::~SynthEngine() = default;
 
-bool SynthEngine::openAudioDriver()
-{
-    for (const char *name : {"pulseaudio", "pipewire", "alsa"}) {
-        if (fluid_settings_setstr(m_synth.settings(), "audio.driver", name) != FLUID_OK)
-            continue; // not built into this FluidSynth
-        m_driver = new_fluid_audio_driver2(m_synth.settings(), &SynthEngine::driverCallback, this);
-        if (m_driver)
-            return true;
-    }
-    return false;
-}
-
-int SynthEngine::driverCallback(void *engine, int frames, int, float *[], int nout, float *out[])
-{
-    if (nout < 2)
-        return FLUID_FAILED;
-    static_cast<SynthEngine *>(engine)->render(out[0], out[1], frames);
-    return FLUID_OK;
-}
-
-bool SynthEngine::render(float *left, float *right, int frames)
+bool SynthEngine::render(float *left, float *right, int frames, int queuedFrames)
 {
     std::lock_guard lock(m_lock);
-    if (m_sequencer.render(left, right, frames) && m_onEnd)
-        m_onEnd();
+    if (m_sequencer.render(left, right, frames))
+        m_endHeardIn = queuedFrames + Sequencer::soundDelayFrames;
+    else if (m_endHeardIn)
+        *m_endHeardIn -= frames;
+    if (m_endHeardIn && *m_endHeardIn <= 0) {
+        m_endHeardIn.reset();
+        if (m_onEnd)
+            m_onEnd();
+    }
     m_firstSound.observe(left, right, frames);
-    return m_sequencer.isPlaying() || fluid_synth_get_active_voice_count(m_synth.synth()) > 0;
+    return m_sequencer.isPlaying() || m_endHeardIn.has_value() || fluid_synth_get_active_voice_count(m_synth.synth()) > 0;
 }
 
 bool SynthEngine::claim(const void *owner, std::shared_ptr<const MidiFile> song, EndHandler onEnd)
@@ -108,6 +85,7 @@ bool SynthEngine::claim(const void *owner, std::shared_ptr<const MidiFile> song,
         return false;
     m_owner = owner;
     m_onEnd = std::move(onEnd);
+    m_endHeardIn.reset();
     m_sequencer.setSong(std::move(song));
     return true;
 }
@@ -120,6 +98,7 @@ void SynthEngine::release(const void *owner)
     m_sequencer.stop();
     m_sequencer.setSong(nullptr);
     m_onEnd = nullptr;
+    m_endHeardIn.reset();
     m_owner = nullptr;
 }
 
@@ -131,17 +110,19 @@ void SynthEngine::play(const void *owner)
             return;
         if (m_sequencer.atEnd())
             m_sequencer.rewind();
+        m_endHeardIn.reset();
         m_sequencer.play();
     }
-    if (m_silentClock)
-        m_silentClock->wake();
+    m_clock->wake();
 }
 
 void SynthEngine::stop(const void *owner)
 {
     std::lock_guard lock(m_lock);
-    if (m_owner == owner)
+    if (m_owner == owner) {
         m_sequencer.stop();
+        m_endHeardIn.reset();
+    }
 }
 
 int SynthEngine::positionMs(const void *owner) const

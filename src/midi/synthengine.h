@@ -8,15 +8,16 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 
-class SilentClock;
+class AudioClock;
 
 // The one synthesiser of the process and the file it plays, made on first use.
 //
-// Sound goes out through FluidSynth's own audio driver (PulseAudio, PipeWire or ALSA,
-// whichever opens). Without a sound device, or with QUAVELO_AUDIO=none in the
-// environment, the silent clock renders instead, in real time. Either way the audio
-// thread runs the same Sequencer, so playback keeps the same time.
+// Its audio clock renders in real time into the desktop's sound output (SoundOutput),
+// or on the silent clock where there is none or QUAVELO_AUDIO=none asks for silence.
+// Either way the same Sequencer runs, so playback keeps the same time, and the end of a
+// tune is announced when it is heard, not when it is rendered ahead of the listener.
 //
 // One owner at a time plays through it: claim() hands it to an owner until release().
 // Every call is safe from any thread; calls by anyone but the owner do nothing.
@@ -48,9 +49,7 @@ public:
 
 private:
     SynthEngine();
-    bool render(float *left, float *right, int frames);
-    static int driverCallback(void *engine, int frames, int nfx, float *fx[], int nout, float *out[]);
-    bool openAudioDriver();
+    bool render(float *left, float *right, int frames, int queuedFrames);
 
     FirstSoundProbe m_firstSound; // outlives the audio thread
     Synth m_synth;
@@ -58,6 +57,9 @@ private:
     Sequencer m_sequencer;
     const void *m_owner = nullptr;
     EndHandler m_onEnd;
-    fluid_audio_driver_t *m_driver = nullptr;
-    std::unique_ptr<SilentClock> m_silentClock;
+    // Frames still to be rendered before the end of the tune is heard, once it has been
+    // rendered.
+    std::optional<int> m_endHeardIn;
+    // Last, so that its thread ends first: it renders through everything above.
+    std::unique_ptr<AudioClock> m_clock;
 };

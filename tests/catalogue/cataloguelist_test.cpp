@@ -232,8 +232,9 @@ TEST(CatalogueSort, GenresWrittenInOtherKanaOrWidthsDoNotInterleave)
     for (int run = 0; run < 3; ++run) {
         for (int row = run * 8; row < run * 8 + 8; ++row) {
             EXPECT_EQ(genreColumn[std::size_t(row)], genreColumn[std::size_t(run * 8)]) << row;
-            if (row > run * 8)
+            if (row > run * 8) {
                 EXPECT_LT(text::compareText(list.grid().cell(row - 1, CellTitle), list.grid().cell(row, CellTitle)), 0);
+            }
         }
     }
 }

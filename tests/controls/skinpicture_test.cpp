@@ -77,10 +77,11 @@ TEST(SkinPicture, EdgeColoursReachOutOverTheKeyAsFarAsAsked)
     for (int y = 0; y < 9; ++y) {
         for (int x = 0; x < 9; ++x) {
             const int fromMiddle = std::abs(x - 4) + std::abs(y - 4);
-            if (fromMiddle <= 2)
+            if (fromMiddle <= 2) {
                 EXPECT_EQ(carried.pixel(x, y), qRgb(10, 20, 30)) << x << "," << y;
-            else if (x + y > 2)
+            } else if (x + y > 2) {
                 EXPECT_TRUE(isKey(carried.pixel(x, y))) << x << "," << y;
+            }
         }
     }
     EXPECT_EQ(carried.pixel(1, 1), qRgb(200, 0, 0));

@@ -6,8 +6,9 @@
 #include "catalogue/cataloguefile.h"
 #include "catalogue/cataloguelist.h"
 #include "support/eventwait.h"
-#include "support/qtprinters.h"
 #include "support/httpserver.h"
+#include "support/qtprinters.h"
+#include "support/soundserver.h"
 #include "support/testfiles.h"
 
 #include <QDir>
@@ -92,33 +93,33 @@ protected:
         }
     }
 
+    // Xvfb picks a free display number itself and tells it, so that two test runs never
+    // share a display; -noreset keeps it from resetting, and refusing connections for that
+    // moment, each time its last client goes.
     void startDisplay()
     {
-        for (int number = 90; number < 120; ++number) {
-            if (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(number)))
-                continue;
-            display = QStringLiteral(":%1").arg(number);
-            xvfb.start(QStringLiteral("Xvfb"), {display, QStringLiteral("-screen"), QStringLiteral("0"),
-                                               QStringLiteral("%1x%2x24").arg(screenWidth).arg(screenHeight),
-                                               QStringLiteral("-br"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
-            if (xvfb.waitForStarted()
-                && waitUntil([this] { return !runX(display, QStringLiteral("xdpyinfo"), {}).isEmpty(); }, 5000))
-                return;
-            xvfb.kill();
-            xvfb.waitForFinished();
-        }
-        FAIL() << "no X display could be started";
+        xvfb.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                                           QStringLiteral("0"),
+                                           QStringLiteral("%1x%2x24").arg(screenWidth).arg(screenHeight),
+                                           QStringLiteral("-br"), QStringLiteral("-noreset"), QStringLiteral("-nolisten"),
+                                           QStringLiteral("tcp")});
+        ASSERT_TRUE(xvfb.waitForStarted()) << "Xvfb did not start";
+        ASSERT_TRUE(waitUntil([this] { return xvfb.canReadLine() || xvfb.waitForReadyRead(50); }))
+            << "Xvfb named no display";
+        display = QStringLiteral(":") + QString::fromLatin1(xvfb.readLine()).trimmed();
+        ASSERT_TRUE(waitUntil([this] { return !runX(display, QStringLiteral("xdpyinfo"), {}).isEmpty(); }, 5000))
+            << "no X display could be started";
     }
 
-    // extra adds to or overrides the environment, QT_SCALE_FACTOR=1 among it.
+    // Plays on the silent clock at scale 1; extra adds to or overrides that environment.
     void startPlayer(const QString &folder, const QProcessEnvironment &extra = {})
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("QT_SCALE_FACTOR"), QStringLiteral("1"));
+        environment.insert(QStringLiteral("QUAVELO_AUDIO"), QStringLiteral("none"));
         environment.insert(extra);
         environment.insert(QStringLiteral("DISPLAY"), display);
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        environment.insert(QStringLiteral("QUAVELO_AUDIO"), QStringLiteral("none"));
         // Its own lock folder, so that no other copy of the program on the machine matters.
         environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
         player.setProcessEnvironment(environment);
@@ -165,7 +166,9 @@ protected:
         return ::testing::AssertionFailure()
             << "window " << id.toStdString() << " titled \"" << windowName(id).toStdString() << "\", player "
             << (player.state() == QProcess::Running ? "running" : "ended") << ", its output: "
-            << player.readAll().toStdString();
+            << player.readAll().toStdString() << "; the X server on " << display.toStdString() << " "
+            << (xvfb.state() == QProcess::Running ? "running" : "ended") << ", its output: "
+            << xvfb.readAllStandardError().toStdString();
     }
     QImage screenshot() const
     {
@@ -518,4 +521,51 @@ TEST_F(PlayerEndToEnd, TheSecondPressOfADoubleClickDragsTheWindowToAnotherCorner
     EXPECT_TRUE(waitUntil([&] { return playerGeometry() == corner; }, 15000))
         << "window at " << playerGeometry().x() << "," << playerGeometry().y();
     endPlayer();
+}
+
+TEST_F(PlayerEndToEnd, TuneOneSoundsThroughTheDesktopsSoundServerAndOutlivesItsCrash)
+{
+    testing_support::PrivateSoundServer sound;
+    if (!sound.start())
+        GTEST_SKIP() << "no private PulseAudio server: " << sound.why().toStdString();
+    const std::string catalogue = readFile(sourceDir() + QStringLiteral("/server/content/11veruvodirororir/music/@Midi.DBF"));
+    const QString firstTitle = text::fromCp932(LookupTitle(catalogue, "jingle-o.mid"));
+    const auto streamShows = [&] { return waitUntil([&] { return !sound.streamProperties().isEmpty(); }, 30000); };
+    ASSERT_TRUE(sound.startRecording());
+    QProcessEnvironment audible;
+    audible.insert(QStringLiteral("QUAVELO_AUDIO"), QString()); // anything but "none" lets it sound
+    audible.insert(QStringLiteral("PULSE_SERVER"), sound.address());
+    startPlayer(dir.path(), audible);
+    ASSERT_TRUE(waitForPlayerTitle(firstTitle));
+
+    // The desktop's volume control lists the program by its name, icon and role.
+    ASSERT_TRUE(streamShows()) << player.readAll().toStdString();
+    const QStringList properties = sound.streamProperties().split(QLatin1Char('\n'));
+    for (const char *expected : {"application.name = \"Quavelo\"", "media.name = \"Quavelo\"",
+                                 "media.role = \"music\"", "application.icon_name = \"quavelo\""})
+        EXPECT_TRUE(properties.contains(QLatin1String(expected))) << expected;
+
+    // Eight seconds of the tune arrive at the sink, loud and unclipped.
+    testing_support::runEventsFor(8000);
+    const std::vector<float> recorded = sound.stopRecording();
+    EXPECT_GT(recorded.size(), 2u * 44100 * 5);
+    const double peak = testing_support::peakDecibels(recorded);
+    EXPECT_GE(peak, -6.0);
+    EXPECT_LE(peak, -1.0);
+
+    // The server crashes mid-tune: the player plays on, and after a restart of the server
+    // the next tune is heard through it.
+    sound.kill();
+    testing_support::runEventsFor(1500);
+    ASSERT_EQ(player.state(), QProcess::Running) << player.readAll().toStdString();
+    EXPECT_EQ(windowName(windowId()), firstTitle);
+    ASSERT_TRUE(sound.start()) << sound.why().toStdString();
+    const int left = screenWidth - 146;
+    const int top = screenHeight - 217;
+    clickAt(left + 27 + 12, top + 144 + 11);
+    EXPECT_TRUE(streamShows()) << "the next tune did not reach the new server";
+
+    clickAt(left + 113 + 8, top + 16 + 8);
+    ASSERT_TRUE(player.waitForFinished(15000));
+    EXPECT_EQ(player.exitCode(), 0) << player.readAll().toStdString();
 }

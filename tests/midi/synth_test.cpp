@@ -2,6 +2,7 @@
 #include "midi/soundfontsearch.h"
 #include "midi/synth.h"
 #include "support/smfwriter.h"
+#include "support/songrender.h"
 #include "support/testfiles.h"
 
 #include <QDir>
@@ -9,33 +10,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 
+using testing_support::Rendered;
+using testing_support::renderSong;
 using testing_support::SmfWriter;
 
 namespace {
-
-// Renders a file from the start until it ends, or for at most maxMs, and returns the
-// peak level.
-struct Rendered {
-    float peak = 0;
-    long long frames = 0;
-    bool ended = false;
-};
-
-Rendered renderSong(Sequencer &sequencer, int sampleRate, int maxMs)
-{
-    Rendered result;
-    float left[1000], right[1000];
-    sequencer.play();
-    while (!result.ended && result.frames < (long long)maxMs * sampleRate / 1000) {
-        result.ended = sequencer.render(left, right, 1000);
-        result.frames += 1000;
-        for (int i = 0; i < 1000; ++i)
-            result.peak = std::max({result.peak, std::fabs(left[i]), std::fabs(right[i])});
-    }
-    return result;
-}
 
 std::shared_ptr<const MidiFile> songOf(const std::string &bytes)
 {
@@ -65,7 +45,7 @@ protected:
 TEST_F(SynthRender, NotesSoundWellAboveSilence)
 {
     sequencer->setSong(songOf(testing_support::makeTune(1)));
-    const Rendered rendered = renderSong(*sequencer, synth->sampleRate(), 5000);
+    const Rendered rendered = renderSong(*sequencer, synth->synth(), synth->sampleRate(), 5000);
     EXPECT_TRUE(rendered.ended);
     EXPECT_GT(rendered.peak, 0.005f);
 }
@@ -76,7 +56,7 @@ TEST_F(SynthRender, AFileOfRestsStaysSilent)
     smf.addTrack().tempo(0, 500000).endOfTrack(960);
     smf.addTrack().program(0, 0, 0).controller(0, 0, 7, 100).endOfTrack(960);
     sequencer->setSong(songOf(smf.bytes()));
-    const Rendered rendered = renderSong(*sequencer, synth->sampleRate(), 5000);
+    const Rendered rendered = renderSong(*sequencer, synth->synth(), synth->sampleRate(), 5000);
     EXPECT_TRUE(rendered.ended);
     EXPECT_LT(rendered.peak, 1e-5f); // far below the quietest note
 }
@@ -88,7 +68,7 @@ TEST_F(SynthRender, PlaybackEndsExactlyAtTheLength)
     sequencer->setSong(songOf(smf.bytes()));
     EXPECT_EQ(sequencer->lengthMs(), 750);
 
-    const Rendered rendered = renderSong(*sequencer, synth->sampleRate(), 5000);
+    const Rendered rendered = renderSong(*sequencer, synth->synth(), synth->sampleRate(), 5000);
     ASSERT_TRUE(rendered.ended);
     EXPECT_FALSE(sequencer->isPlaying());
     EXPECT_TRUE(sequencer->atEnd());
@@ -110,7 +90,7 @@ TEST_F(SynthRender, NotesLeftOnAtTheEndAreLetGoEvenWithThePedalDown)
     SmfWriter smf(0, 480);
     smf.addTrack().program(0, 0, 19).controller(0, 0, 64, 127).noteOn(0, 0, 60, 100).endOfTrack(480);
     sequencer->setSong(songOf(smf.bytes()));
-    ASSERT_TRUE(renderSong(*sequencer, synth->sampleRate(), 5000).ended);
+    ASSERT_TRUE(renderSong(*sequencer, synth->synth(), synth->sampleRate(), 5000).ended);
 
     float left[1000], right[1000];
     for (int i = 0; i < 5 * synth->sampleRate() / 1000 && voices() > 0; ++i)
@@ -201,7 +181,7 @@ TEST_F(SynthRender, ANewTuneStartsFromTheDefaultInstrumentsAndControllers)
     SmfWriter first(0, 480);
     first.addTrack().program(0, 0, 19).controller(0, 0, 7, 20).noteOn(0, 0, 60, 100).noteOff(240, 0, 60).endOfTrack();
     sequencer->setSong(songOf(first.bytes()));
-    ASSERT_TRUE(renderSong(*sequencer, synth->sampleRate(), 5000).ended);
+    ASSERT_TRUE(renderSong(*sequencer, synth->synth(), synth->sampleRate(), 5000).ended);
 
     int font = 0, bank = 0, preset = -1, volume = -1;
     fluid_synth_get_program(synth->synth(), 0, &font, &bank, &preset);

@@ -75,6 +75,9 @@ const QImage &SkinPicture::pictureFor(qreal devicePixelRatio)
 
 void SkinPicture::paintEvent(QPaintEvent *)
 {
+    // The window paints once before its skin is chosen.
+    if (m_resource.isEmpty())
+        return;
     QPainter painter(this);
     // The scale from the widget's pixels to the pixels painted: the display's ratio on the
     // screen, 1 when the window is rendered at its own size.

@@ -2,6 +2,7 @@
 #include "controls/colorkey.h"
 #include "controls/lbspeedbuttonrender.h"
 #include "controls/skinpicture.h"
+#include "support/qtprinters.h"
 
 #include <QImage>
 #include <QPainter>
@@ -65,6 +66,19 @@ TEST(SkinPicture, AtItsOwnSizeItPaintsThePlainSkinUnchanged)
     painted.setDevicePixelRatio(1);
     picture.render(&painted);
     EXPECT_EQ(painted, QImage(QStringLiteral(":/white.gif")).convertToFormat(QImage::Format_RGB32));
+}
+
+TEST(SkinPicture, BeforeItsSkinIsChosenItPaintsWithoutAWord)
+{
+    static QStringList warnings;
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext &, const QString &message) { warnings << message; });
+    SkinPicture picture;
+    picture.resize(142, 213);
+    QImage painted(picture.size(), QImage::Format_RGB32);
+    picture.render(&painted);
+    qInstallMessageHandler(previous);
+    EXPECT_EQ(warnings, QStringList());
 }
 
 TEST(SkinPicture, EdgeColoursReachOutOverTheKeyAsFarAsAsked)

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 
 namespace atomicfile {
 
@@ -34,6 +35,9 @@ public:
     void discard();
 
 private:
+    // Opens a new temporary file beside the target, or -1.
+    int createTemporary(mode_t mode);
+
     QByteArray m_target;
     QByteArray m_tempName;
     int m_fd = -1;

@@ -164,6 +164,12 @@ bool writeAll(const QString &path, std::string_view data)
     return writer.isOpen() && writer.write(data) && writer.commit();
 }
 
+bool copyFile(const QString &source, const QString &destination)
+{
+    const auto content = readAll(source);
+    return content && writeAll(destination, *content);
+}
+
 void removeLeftovers(const QString &path)
 {
     const QFileInfo target(resolvedTarget(path));

@@ -48,6 +48,10 @@ private:
 // leaving the old file as it was.
 bool writeAll(const QString &path, std::string_view data);
 
+// Replaces destination with the content of source through a Writer. False when the
+// source cannot be read or the destination cannot be written, which then stays as it was.
+bool copyFile(const QString &source, const QString &destination);
+
 // Removes the temporary files of path that writers killed before their commit left
 // behind. Only for a file that no other process may be writing at the same time.
 void removeLeftovers(const QString &path);

@@ -200,11 +200,7 @@ void WriteFormPos(const QString &base, std::string_view section, std::string_vie
 
 bool CopyFileOver(const QString &source, const QString &destination, bool overwrite)
 {
-    bool copied = false;
-    if (overwrite || !QFileInfo::exists(destination)) {
-        if (const auto content = atomicfile::readAll(source))
-            copied = atomicfile::writeAll(destination, *content);
-    }
+    const bool copied = (overwrite || !QFileInfo::exists(destination)) && atomicfile::copyFile(source, destination);
     const QByteArray name = QFile::encodeName(destination);
     struct stat st {};
     if (::stat(name.constData(), &st) == 0 && S_ISREG(st.st_mode))

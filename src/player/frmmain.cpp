@@ -265,22 +265,11 @@ void TfrmMain::FormCreate()
                 placeInWorkAreaCorner();
             return;
         }
-        keepCopyOfUninitialisedSettings();
-        State.WriteDefaultSettings();
         placeInWorkAreaCorner();
-        WriteIniBool(State.SettingsBase, "OPT", "Used", true);
+        State.InitialiseSettings();
     } catch (const SettingsError &error) {
         ReportError(error);
     }
-}
-
-// A file whose Used flag is missing or 0 is replaced by the defaults; keep what it held
-// so that its play lists can be got back.
-void TfrmMain::keepCopyOfUninitialisedSettings() const
-{
-    const QString path = State.settingsFile();
-    if (QFile(path).size() > 0)
-        CopyFileOver(path, State.settingsCopyFile(), true);
 }
 
 void TfrmMain::placeInWorkAreaCorner()

@@ -58,6 +58,15 @@ void PlayerState::WriteDefaultSettings() const
         throw SettingsError::cannotCreate(QFileInfo(path).absoluteFilePath());
 }
 
+void PlayerState::InitialiseSettings() const
+{
+    const QFileInfo settings(settingsFile());
+    if (settings.isFile() && settings.size() > 0 && !atomicfile::copyFile(settings.filePath(), settingsCopyFile()))
+        throw SettingsError::cannotCreate(QFileInfo(settingsCopyFile()).absoluteFilePath());
+    WriteDefaultSettings();
+    WriteIniBool(SettingsBase, "OPT", "Used", true);
+}
+
 void PlayerState::LoadWait()
 {
     WaitMs = ReadIniInt(SettingsBase, "OPT", "Waite", 0);

@@ -46,6 +46,11 @@ public:
     const std::string *currentFavName() const;
 
     void WriteDefaultSettings() const;
+    // The first start's step for a file whose Used flag is missing or 0: the defaults
+    // replace it, marked as used. A file with content is first copied to
+    // settingsCopyFile(); when that copy cannot be made, the file stays as it is and
+    // SettingsError names the copy.
+    void InitialiseSettings() const;
     void LoadWait();
     void SaveWait() const;
     void LoadFavNames();

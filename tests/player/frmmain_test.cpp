@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 using testing_support::readFile;
 using testing_support::writeFile;
 
@@ -70,6 +72,59 @@ TEST_F(PlayerWindow, AnUninitialisedFileIsReplacedButKeptAsBackup)
     TfrmMain window(exe);
     EXPECT_EQ(readFile(ini + QStringLiteral(".bak")), old);
     EXPECT_EQ(readFile(ini).size(), 376u);
+}
+
+namespace {
+
+// Play lists bigger than a page of the disk, in a file never marked as used.
+std::string uninitialisedPlayLists()
+{
+    std::string content = "[OPT]\r\nUsed=0\r\n[MIDI_FAV]\r\n1=mine\r\n[MIDI_mine]\r\n";
+    for (int i = 1; i <= 2000; ++i)
+        content += std::to_string(i) + "=tune" + std::to_string(i) + ".mid\r\n";
+    return content;
+}
+
+} // namespace
+
+TEST_F(PlayerWindow, AnUninitialisedFileThatCannotBeCopiedStaysAsItIsAndTheCopyIsReported)
+{
+    const std::string old = uninitialisedPlayLists();
+    const auto expectKept = [&](const QString &folder) {
+        errors.clear();
+        TfrmMain window(folder + QStringLiteral("/quavelo"));
+        ASSERT_EQ(errors.size(), 1);
+        EXPECT_EQ(errors[0], QStringLiteral("ファイル %1/quavelo.ini.bak を作成できません").arg(folder));
+        EXPECT_EQ(readFile(folder + QStringLiteral("/quavelo.ini")), old);
+        EXPECT_EQ(window.pos(), bottomRight());
+        window.show();
+        EXPECT_EQ(window.State.FavNames, std::vector<std::string>{"mine"});
+        EXPECT_EQ(window.State.PlayList.size(), 2000u);
+    };
+    {
+        SCOPED_TRACE("a folder of the copy's name");
+        QTemporaryDir folder;
+        writeFile(folder.filePath(QStringLiteral("quavelo.ini")), old);
+        ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("quavelo.ini.bak")));
+        expectKept(folder.path());
+    }
+    if (::geteuid() != 0) {
+        SCOPED_TRACE("a read-only copy of an earlier start");
+        QTemporaryDir folder;
+        writeFile(folder.filePath(QStringLiteral("quavelo.ini")), old);
+        writeFile(folder.filePath(QStringLiteral("quavelo.ini.bak")), "older");
+        QFile::setPermissions(folder.filePath(QStringLiteral("quavelo.ini.bak")), QFile::ReadOwner);
+        expectKept(folder.path());
+        EXPECT_EQ(readFile(folder.filePath(QStringLiteral("quavelo.ini.bak"))), "older");
+    }
+    {
+        SCOPED_TRACE("room for the defaults but not for the copy");
+        testing_support::FullFolder folder;
+        folder.put(QStringLiteral("quavelo.ini"), old);
+        folder.fill(4096);
+        expectKept(folder.path());
+        EXPECT_EQ(folder.files(), QStringList{QStringLiteral("quavelo.ini")});
+    }
 }
 
 TEST_F(PlayerWindow, LaterStartsRestoreThePositionAndTheFileStays)

@@ -96,13 +96,6 @@ IniDocument loadDocument(const QString &base)
     return content ? IniDocument(*content) : IniDocument();
 }
 
-void saveDocument(const QString &base, const IniDocument &document)
-{
-    const QString path = SettingsFileOf(base);
-    if (!atomicfile::writeAll(path, document.toString()))
-        throw SettingsError::cannotWrite(QFileInfo(path).absoluteFilePath());
-}
-
 std::string cutValue(std::string_view value)
 {
     return std::string(text::cutToBytes(value, maxIniValueBytes));
@@ -120,9 +113,10 @@ std::string ReadIniString(const QString &base, std::string_view section, std::st
 void WriteIniString(const QString &base, std::string_view section, std::string_view key,
                     std::string_view value)
 {
-    IniDocument document = loadDocument(base);
-    document.setValue(section, key, value);
-    saveDocument(base, document);
+    EditIniFile(base, [&](IniDocument &document) {
+        document.setValue(section, key, value);
+        return true;
+    });
 }
 
 int ReadIniInt(const QString &base, std::string_view section, std::string_view key, int defaultValue)
@@ -148,9 +142,7 @@ void WriteIniBool(const QString &base, std::string_view section, std::string_vie
 
 void EraseIniSection(const QString &base, std::string_view section)
 {
-    IniDocument document = loadDocument(base);
-    if (document.eraseSection(section))
-        saveDocument(base, document);
+    EditIniFile(base, [&](IniDocument &document) { return document.eraseSection(section); });
 }
 
 void ReadIniList(const QString &base, std::string_view section, std::vector<std::string> &list)
@@ -168,19 +160,23 @@ void WriteIniList(const QString &base, std::string_view section, const std::vect
     std::size_t count = list.size();
     if (maximum >= 1 && std::size_t(maximum) <= count)
         count = std::size_t(maximum);
-    IniDocument document = loadDocument(base);
-    const bool erased = document.eraseSection(section);
-    if (!erased && count == 0)
-        return;
-    document.appendListSection(section, std::vector<std::string>(list.begin(), list.begin() + std::ptrdiff_t(count)));
-    saveDocument(base, document);
+    const std::vector<std::string> values(list.begin(), list.begin() + std::ptrdiff_t(count));
+    EditIniFile(base, [&](IniDocument &document) { return document.replaceListSection(section, values); });
 }
 
 void RenameIniSection(const QString &base, std::string_view oldName, std::string_view newName)
 {
+    EditIniFile(base, [&](IniDocument &document) { return document.renameSection(oldName, newName); });
+}
+
+void EditIniFile(const QString &base, const std::function<bool(IniDocument &)> &change)
+{
     IniDocument document = loadDocument(base);
-    if (document.renameSection(oldName, newName))
-        saveDocument(base, document);
+    if (!change(document))
+        return;
+    const QString path = SettingsFileOf(base);
+    if (!atomicfile::writeAll(path, document.toString()))
+        throw SettingsError::cannotWrite(QFileInfo(path).absoluteFilePath());
 }
 
 void ReadFormPos(const QString &base, std::string_view section, std::string_view prefix, QWidget *window)

@@ -1,10 +1,13 @@
 #include "player/playerstate.h"
 
 #include "app/atomicfile.h"
+#include "app/inidocument.h"
 #include "app/settings.h"
 #include "player/shuffle.h"
 
 #include <QFileInfo>
+
+#include <utility>
 
 void PlayerState::locate(const QString &executablePath)
 {
@@ -85,6 +88,18 @@ void PlayerState::LoadFavNames()
 void PlayerState::SaveFavNames() const
 {
     WriteIniList(SettingsBase, "MIDI_FAV", FavNames, 0);
+}
+
+void PlayerState::RenameFavName(int index, const std::string &newName)
+{
+    std::vector<std::string> names = FavNames;
+    const std::string oldName = std::exchange(names.at(std::size_t(index)), newName);
+    EditIniFile(SettingsBase, [&](IniDocument &document) {
+        document.replaceListSection("MIDI_FAV", names);
+        document.renameSection(PlayListSection(oldName), PlayListSection(newName));
+        return true;
+    });
+    FavNames = std::move(names);
 }
 
 void PlayerState::LoadPlayList(int index)

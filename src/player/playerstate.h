@@ -55,6 +55,10 @@ public:
     void SaveWait() const;
     void LoadFavNames();
     void SaveFavNames() const;
+    // The play list at index takes the new name in [MIDI_FAV] and in its own section's
+    // header, in one write, so that it never stands under a name without its tunes.
+    // FavNames changes only once the file has.
+    void RenameFavName(int index, const std::string &newName);
     void LoadPlayList(int index);
     void SavePlayList(int index) const;
     void LoadCurrentPlayList();

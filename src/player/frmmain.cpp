@@ -258,18 +258,19 @@ void TfrmMain::FormCreate()
 {
     Blend1.setActive(true);
     try {
+        State.AdoptExecutableFolderSettings();
         if (ReadIniBool(State.SettingsBase, "OPT", "Used", false)) {
             ReadFormPos(State.SettingsBase, "OPT", "Main", this);
             // The display may have changed since the position was saved.
-            if (!isOnSomeScreen())
-                placeInWorkAreaCorner();
-            return;
+            if (isOnSomeScreen())
+                return;
+        } else {
+            State.InitialiseSettings();
         }
-        placeInWorkAreaCorner();
-        State.InitialiseSettings();
     } catch (const SettingsError &error) {
         ReportError(error);
     }
+    placeInWorkAreaCorner();
 }
 
 void TfrmMain::placeInWorkAreaCorner()

@@ -14,6 +14,7 @@ void PlayerState::locate(const QString &executablePath)
     const QFileInfo executable(executablePath);
     ExeFolder = ProgramFilesFolder(executable.absolutePath());
     SettingsBase = SettingsBaseOf(ExeFolder + QLatin1Char('/') + executable.fileName());
+    m_executableFolderSettings = SettingsFileOf(SettingsBaseOf(executable.absoluteFilePath()));
     TuneFilePath = ExeFolder + QStringLiteral("/zMusic.mid");
     CatalogueFilePath = ExeFolder + QStringLiteral("/@Midi.DBF");
     SampleFilePath = ExeFolder + QStringLiteral("/zSample.mid");
@@ -32,6 +33,17 @@ QString PlayerState::settingsCopyFile() const
 QString PlayerState::settingsBackupFile() const
 {
     return SettingsBase + QStringLiteral(".def");
+}
+
+void PlayerState::AdoptExecutableFolderSettings() const
+{
+    const QFileInfo settings(settingsFile());
+    const QFileInfo executableFolderSettings(m_executableFolderSettings);
+    if (settings.exists() || !executableFolderSettings.isFile() || !executableFolderSettings.isReadable()
+        || settings.absoluteFilePath() == executableFolderSettings.absoluteFilePath())
+        return;
+    if (!atomicfile::copyFile(executableFolderSettings.filePath(), settings.filePath()))
+        throw SettingsError::cannotCreate(settings.absoluteFilePath());
 }
 
 void PlayerState::removeLeftoverTemporaryFiles() const

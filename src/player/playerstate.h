@@ -33,6 +33,12 @@ public:
     void locate(const QString &executablePath);
 
     QString settingsFile() const;
+
+    // Files kept in the data folder, because the executable's folder cannot be written
+    // to, start from a copy of the settings file beside the executable when the data
+    // folder has none yet, so that its play lists stay in use. Throws SettingsError when
+    // that copy cannot be made; the data folder is then left without a settings file.
+    void AdoptExecutableFolderSettings() const;
     // The copy of a settings file that the defaults replaced, and the editor's backup.
     QString settingsCopyFile() const;
     QString settingsBackupFile() const;
@@ -67,6 +73,8 @@ public:
 
 private:
     void playListChanged() const;
+
+    QString m_executableFolderSettings; // the settings file beside the executable
 };
 
 // The section that holds the play list of that name.

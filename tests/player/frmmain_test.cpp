@@ -170,12 +170,13 @@ TEST_F(PlayerWindow, ClosingRemovesTheTemporaryFiles)
     EXPECT_FALSE(QFile::exists(dir.path() + QStringLiteral("/@Midi.MDX")));
 }
 
-TEST_F(PlayerWindow, AReadOnlyProgramFolderKeepsTheFilesInTheDataFolder)
+TEST_F(PlayerWindow, AReadOnlyProgramFolderKeepsTheFilesInTheDataFolderStartingFromItsSettings)
 {
     testing_support::ReadOnlyFolder folder;
     if (!folder.isValid())
         GTEST_SKIP() << "no read-only folder can be made here";
-    folder.put(QStringLiteral("quavelo.ini"), "[OPT]\r\nUsed=1\r\n");
+    const std::string own = "[OPT]\r\nUsed=1\r\n[MIDI_FAV]\r\n1=mine\r\n[MIDI_mine]\r\n1=a.mid\r\n";
+    folder.put(QStringLiteral("quavelo.ini"), own);
     ASSERT_TRUE(folder.lock());
     QStandardPaths::setTestModeEnabled(true);
     const QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
@@ -185,13 +186,54 @@ TEST_F(PlayerWindow, AReadOnlyProgramFolderKeepsTheFilesInTheDataFolder)
         EXPECT_EQ(window.State.ExeFolder, dataFolder);
         EXPECT_EQ(window.State.TuneFilePath, dataFolder + QStringLiteral("/zMusic.mid"));
         window.show();
+        EXPECT_EQ(window.State.FavNames, std::vector<std::string>{"mine"});
+        EXPECT_EQ(window.State.PlayList, std::vector<std::string>{"a.mid"});
         EXPECT_TRUE(window.close());
     }
     EXPECT_TRUE(errors.isEmpty());
-    EXPECT_NE(readFile(dataFolder + QStringLiteral("/quavelo.ini")).find("MainTop="), std::string::npos);
-    EXPECT_EQ(readFile(folder.path() + QStringLiteral("/quavelo.ini")), "[OPT]\r\nUsed=1\r\n");
+    const std::string kept = readFile(dataFolder + QStringLiteral("/quavelo.ini"));
+    EXPECT_NE(kept.find("[MIDI_FAV]\r\n1=mine\r\n[MIDI_mine]\r\n1=a.mid\r\n"), std::string::npos);
+    EXPECT_NE(kept.find("MainTop="), std::string::npos);
+    EXPECT_EQ(readFile(folder.path() + QStringLiteral("/quavelo.ini")), own);
+
+    // Once the data folder has settings of its own, they are the ones used.
+    writeFile(dataFolder + QStringLiteral("/quavelo.ini"), "[OPT]\r\nUsed=1\r\n[MIDI_FAV]\r\n1=later\r\n");
+    {
+        TfrmMain window(folder.path() + QStringLiteral("/quavelo"));
+        window.show();
+        EXPECT_EQ(window.State.FavNames, std::vector<std::string>{"later"});
+    }
     QDir(dataFolder).removeRecursively();
     QStandardPaths::setTestModeEnabled(false);
+}
+
+TEST_F(PlayerWindow, SettingsThatCannotBeCopiedIntoTheDataFolderAreReportedAndStayBesideTheProgram)
+{
+    testing_support::ReadOnlyFolder folder;
+    testing_support::FullFolder dataHome;
+    if (!folder.isValid())
+        GTEST_SKIP() << "no read-only folder can be made here";
+    const std::string own = "[OPT]\r\nUsed=1\r\n[MIDI_FAV]\r\n1=mine\r\n[MIDI_mine]\r\n1=a.mid\r\n";
+    folder.put(QStringLiteral("quavelo.ini"), own);
+    ASSERT_TRUE(folder.lock());
+    const QByteArray dataHomeBefore = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome.path()));
+    const QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    ASSERT_TRUE(QDir().mkpath(dataFolder));
+    dataHome.fill();
+    {
+        TfrmMain window(folder.path() + QStringLiteral("/quavelo"));
+        EXPECT_EQ(window.State.ExeFolder, dataFolder);
+        EXPECT_EQ(errors, QStringList{QStringLiteral("ファイル %1/quavelo.ini を作成できません").arg(dataFolder)});
+        EXPECT_EQ(window.pos(), bottomRight());
+    }
+    // Nothing stands in the data folder's way: the next start tries the copy again.
+    EXPECT_FALSE(QFile::exists(dataFolder + QStringLiteral("/quavelo.ini")));
+    EXPECT_EQ(readFile(folder.path() + QStringLiteral("/quavelo.ini")), own);
+    if (dataHomeBefore.isNull())
+        qunsetenv("XDG_DATA_HOME");
+    else
+        qputenv("XDG_DATA_HOME", dataHomeBefore);
 }
 
 TEST_F(PlayerWindow, DefaultsThatCannotBeCreatedAreReportedAndTheWindowStillComesUp)

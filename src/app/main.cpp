@@ -1,9 +1,11 @@
 #include "app/application.h"
 #include "app/quitsignals.h"
+#include "app/settings.h"
 #include "app/singleinstance.h"
 #include "dialogs/frmconfirm.h"
 #include "player/frmmain.h"
 
+#include <QFileInfo>
 #include <QFont>
 
 namespace {
@@ -19,7 +21,11 @@ void mapJapaneseFaces()
 
 int main(int argc, char *argv[])
 {
-    SingleInstanceGuard guard;
+    // Named before the application exists: the data folder, which the guard may have to
+    // lock, is named after it.
+    QuaveloApplication::setApplicationName(QStringLiteral("Quavelo"));
+    const QString executable = ExecutableFilePath();
+    SingleInstanceGuard guard(ProgramFilesFolder(QFileInfo(executable).absolutePath()));
     if (!guard.acquire())
         return 0;
 
@@ -28,11 +34,10 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "xcb");
 
     QuaveloApplication app(argc, argv);
-    QuaveloApplication::setApplicationName(QStringLiteral("Quavelo"));
     QuaveloApplication::setQuitOnLastWindowClosed(true);
     mapJapaneseFaces();
 
-    TfrmMain frmMain(QuaveloApplication::applicationFilePath());
+    TfrmMain frmMain(executable);
     CreateConfirmDialog(&frmMain);
     QuitSignals quitSignals(&frmMain);
     frmMain.show();

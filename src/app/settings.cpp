@@ -32,6 +32,11 @@ SettingsError SettingsError::cannotCreate(const QString &path)
     return SettingsError(QStringLiteral("ファイル %1 を作成できません").arg(path));
 }
 
+QString ExecutableFilePath()
+{
+    return QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
+}
+
 QString ProgramFilesFolder(const QString &executableFolder)
 {
     const QFileInfo folder(executableFolder);

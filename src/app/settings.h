@@ -37,6 +37,9 @@ private:
 // Values longer than this are cut on reading.
 constexpr std::size_t maxIniValueBytes = 2047;
 
+// The full path of the running executable, links resolved.
+QString ExecutableFilePath();
+
 // The folder for the settings file, the catalogue copy and the temporary tune files:
 // the executable's own folder when it can be written to (a build, a portable copy), else
 // the per-user data folder (an installed program in /usr/bin, say).

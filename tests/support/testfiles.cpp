@@ -48,7 +48,7 @@ ReadOnlyFolder::ReadOnlyFolder()
     }
     // Root writes through any permission: only a read-only mount stops it.
     const QByteArray where = QFile::encodeName(m_dir.path());
-    m_mounted = ::mount("tmpfs", where.constData(), "tmpfs", 0, "size=1m,mode=0755") == 0;
+    m_mounted = ::mount("tmpfs", where.constData(), "tmpfs", 0, "size=64m,mode=0755") == 0;
     m_valid = m_mounted;
 }
 

@@ -127,6 +127,11 @@ ContentServer::ContentServer(fs::path root)
     });
 }
 
+bool ContentServer::bindTo(const std::string &host, int port)
+{
+    return bind_to_port(host, port) && ::listen(svr_sock_, SOMAXCONN) == 0;
+}
+
 void ContentServer::stopListening()
 {
     const socket_t listening = svr_sock_.exchange(INVALID_SOCKET);

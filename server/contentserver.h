@@ -15,6 +15,10 @@ class ContentServer : public httplib::Server
 public:
     explicit ContentServer(std::filesystem::path root);
 
+    // bind_to_port() with a backlog of waiting connections as long as the system allows:
+    // httplib's five would make a burst of clients wait a second for a retried connect.
+    bool bindTo(const std::string &host, int port);
+
     // Closes the listening socket at any moment, even before listen_after_bind() runs,
     // which then returns at once; httplib's stop() does nothing until the server runs.
     // Safe to call from another thread.

@@ -90,7 +90,7 @@ int main(int argc, char **argv)
     });
 
     int status = 0;
-    if (!server.bind_to_port(address->host.c_str(), address->port)) {
+    if (!server.bindTo(address->host, address->port)) {
         std::fprintf(stderr, "quavelo-catalogue: cannot listen on %s\n", listen.c_str());
         status = 1;
     } else if (!stopRequested.load()) {

@@ -85,6 +85,18 @@ std::string uninitialisedPlayLists()
     return content;
 }
 
+// Settings with a play list of their own, beside a program that cannot write there.
+const std::string programFolderSettings = "[OPT]\r\nUsed=1\r\n[MIDI_FAV]\r\n1=mine\r\n[MIDI_mine]\r\n1=a.mid\r\n";
+
+// False when the machine cannot make such a folder.
+bool makeReadOnlyProgramFolder(testing_support::ReadOnlyFolder &folder)
+{
+    if (!folder.isValid())
+        return false;
+    folder.put(QStringLiteral("quavelo.ini"), programFolderSettings);
+    return folder.lock();
+}
+
 } // namespace
 
 TEST_F(PlayerWindow, AnUninitialisedFileThatCannotBeCopiedStaysAsItIsAndTheCopyIsReported)
@@ -173,11 +185,8 @@ TEST_F(PlayerWindow, ClosingRemovesTheTemporaryFiles)
 TEST_F(PlayerWindow, AReadOnlyProgramFolderKeepsTheFilesInTheDataFolderStartingFromItsSettings)
 {
     testing_support::ReadOnlyFolder folder;
-    if (!folder.isValid())
+    if (!makeReadOnlyProgramFolder(folder))
         GTEST_SKIP() << "no read-only folder can be made here";
-    const std::string own = "[OPT]\r\nUsed=1\r\n[MIDI_FAV]\r\n1=mine\r\n[MIDI_mine]\r\n1=a.mid\r\n";
-    folder.put(QStringLiteral("quavelo.ini"), own);
-    ASSERT_TRUE(folder.lock());
     QStandardPaths::setTestModeEnabled(true);
     const QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     QDir(dataFolder).removeRecursively();
@@ -194,7 +203,7 @@ TEST_F(PlayerWindow, AReadOnlyProgramFolderKeepsTheFilesInTheDataFolderStartingF
     const std::string kept = readFile(dataFolder + QStringLiteral("/quavelo.ini"));
     EXPECT_NE(kept.find("[MIDI_FAV]\r\n1=mine\r\n[MIDI_mine]\r\n1=a.mid\r\n"), std::string::npos);
     EXPECT_NE(kept.find("MainTop="), std::string::npos);
-    EXPECT_EQ(readFile(folder.path() + QStringLiteral("/quavelo.ini")), own);
+    EXPECT_EQ(readFile(folder.path() + QStringLiteral("/quavelo.ini")), programFolderSettings);
 
     // Once the data folder has settings of its own, they are the ones used.
     writeFile(dataFolder + QStringLiteral("/quavelo.ini"), "[OPT]\r\nUsed=1\r\n[MIDI_FAV]\r\n1=later\r\n");
@@ -211,11 +220,8 @@ TEST_F(PlayerWindow, SettingsThatCannotBeCopiedIntoTheDataFolderAreReportedAndSt
 {
     testing_support::ReadOnlyFolder folder;
     testing_support::FullFolder dataHome;
-    if (!folder.isValid())
+    if (!makeReadOnlyProgramFolder(folder))
         GTEST_SKIP() << "no read-only folder can be made here";
-    const std::string own = "[OPT]\r\nUsed=1\r\n[MIDI_FAV]\r\n1=mine\r\n[MIDI_mine]\r\n1=a.mid\r\n";
-    folder.put(QStringLiteral("quavelo.ini"), own);
-    ASSERT_TRUE(folder.lock());
     const QByteArray dataHomeBefore = qgetenv("XDG_DATA_HOME");
     qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome.path()));
     const QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
@@ -229,7 +235,7 @@ TEST_F(PlayerWindow, SettingsThatCannotBeCopiedIntoTheDataFolderAreReportedAndSt
     }
     // Nothing stands in the data folder's way: the next start tries the copy again.
     EXPECT_FALSE(QFile::exists(dataFolder + QStringLiteral("/quavelo.ini")));
-    EXPECT_EQ(readFile(folder.path() + QStringLiteral("/quavelo.ini")), own);
+    EXPECT_EQ(readFile(folder.path() + QStringLiteral("/quavelo.ini")), programFolderSettings);
     if (dataHomeBefore.isNull())
         qunsetenv("XDG_DATA_HOME");
     else

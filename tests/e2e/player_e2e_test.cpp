@@ -97,7 +97,8 @@ protected:
             display = QStringLiteral(":%1").arg(number);
             xvfb.start(QStringLiteral("Xvfb"), {display, QStringLiteral("-screen"), QStringLiteral("0"),
                                                QStringLiteral("%1x%2x24").arg(screenWidth).arg(screenHeight),
-                                               QStringLiteral("-br"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+                                               QStringLiteral("-br"), QStringLiteral("-nolisten"), QStringLiteral("tcp"),
+                                               QStringLiteral("-noreset")});
             if (xvfb.waitForStarted()
                 && waitUntil([this] { return !runX(display, QStringLiteral("xdpyinfo"), {}).isEmpty(); }, 5000))
                 return;

@@ -89,30 +89,3 @@ TEST_F(EditorSettingsFile, ABackupLeftByAnEarlierRunIsNeverPutBack)
     EXPECT_THROW(backup.restore(), SettingsError);
     EXPECT_EQ(readFile(state.settingsFile()), "<missing>");
 }
-
-TEST(EditorSettingsBackup, ABackupThatCannotBePutBackIsReportedAndTheStateFollowsTheFileAsItIs)
-{
-    testing_support::FullFolder folder;
-    PlayerState state;
-    state.locate(folder.path() + QStringLiteral("/quavelo"));
-    folder.put(QStringLiteral("quavelo.ini"), "[OPT]\r\nWaite=2000\r\n[MIDI_FAV]\r\n1=one\r\n[MIDI_one]\r\n1=a.mid\r\n");
-    SettingsBackup backup(state);
-    ASSERT_TRUE(backup.take());
-    WriteIniInt(state.SettingsBase, "OPT", "Waite", 9000);
-    const std::string edited = readFile(state.settingsFile());
-    // The editor's unsaved lists, which the player must not go on with.
-    state.FavNames = {"unsaved"};
-    state.PlayList = {"a.mid", "b.mid"};
-
-    folder.fill();
-    try {
-        backup.restore();
-        FAIL() << "the failed copy was not reported";
-    } catch (const SettingsError &error) {
-        EXPECT_EQ(error.message(), folder.path() + QStringLiteral("/quavelo.ini に書き込めません"));
-    }
-    EXPECT_EQ(readFile(state.settingsFile()), edited);
-    EXPECT_EQ(state.FavNames, std::vector<std::string>{"one"});
-    EXPECT_EQ(state.PlayList, std::vector<std::string>{"a.mid"});
-    EXPECT_EQ(state.WaitMs, 9000);
-}

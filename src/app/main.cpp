@@ -21,6 +21,7 @@ void mapJapaneseFaces()
 
 int main(int argc, char *argv[])
 {
+    HoldQuitSignals();
     // Named before the application exists: the data folder, which the guard may have to
     // lock, is named after it.
     QuaveloApplication::setApplicationName(QStringLiteral("Quavelo"));
@@ -41,6 +42,7 @@ int main(int argc, char *argv[])
     CreateConfirmDialog(&frmMain);
     QuitSignals quitSignals(&frmMain);
     frmMain.show();
+    ReleaseQuitSignals();
     app.exec();
     return 0;
 }

@@ -162,3 +162,20 @@ TEST(SingleInstance, AnInstalledProgramIsOneInstanceThroughItsDataFolder)
     EXPECT_EQ(first.state(), QProcess::Running);
     stop(first);
 }
+
+TEST(StartUp, AStopSignalWhileTheProgramStartsClosesItLikeItsWindow)
+{
+    InstalledCopy copy;
+    for (int round = 0; round < 10; ++round) {
+        QFile::remove(copy.ini());
+        QProcess player;
+        start(player, copy.exe(), environmentWith());
+        // The settings are written while the window is being made, before it is shown.
+        ASSERT_TRUE(startedUp(copy.ini()));
+        ::kill(pid_t(player.processId()), round % 2 == 0 ? SIGTERM : SIGINT);
+        ASSERT_TRUE(player.waitForFinished(10000)) << "round " << round << ": the signal was lost";
+        EXPECT_EQ(player.exitStatus(), QProcess::NormalExit) << "round " << round;
+        EXPECT_EQ(player.exitCode(), 0) << "round " << round;
+        EXPECT_NE(testing_support::readFile(copy.ini()).find("MainLeft="), std::string::npos) << "round " << round;
+    }
+}

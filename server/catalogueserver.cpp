@@ -4,6 +4,28 @@
 
 namespace catalogue_server {
 
+namespace {
+
+std::string escapedForLog(const std::string &text)
+{
+    static constexpr char hex[] = "0123456789ABCDEF";
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte > 0x20 && byte < 0x7F && byte != '%') {
+            escaped += c;
+        } else {
+            escaped += '%';
+            escaped += hex[byte >> 4];
+            escaped += hex[byte & 0x0F];
+        }
+    }
+    return escaped;
+}
+
+} // namespace
+
 std::optional<ListenAddress> parseListenAddress(const std::string &text)
 {
     const std::size_t colon = text.rfind(':');
@@ -35,6 +57,13 @@ std::optional<std::filesystem::path> resolveRequestPath(const std::filesystem::p
     if (rootEnd != canonicalRoot.end() || !fs::is_regular_file(file, error))
         return std::nullopt;
     return file;
+}
+
+std::string RequestLogLine(const std::string &remoteAddress, const std::string &method, const std::string &path,
+                           int status, std::size_t bodyBytes)
+{
+    return escapedForLog(remoteAddress) + ' ' + escapedForLog(method) + ' ' + escapedForLog(path) + ' '
+        + std::to_string(status) + ' ' + std::to_string(bodyBytes) + '\n';
 }
 
 } // namespace catalogue_server

@@ -3,16 +3,14 @@
 //   quavelo-catalogue [--listen HOST:PORT] [--root FOLDER]
 //
 // GET and HEAD answer with a Content-Length; paths that leave the root are refused.
-// One log line per request on standard error. SIGINT and SIGTERM stop it cleanly.
+// One log line per request on standard error. SIGINT and SIGTERM stop it cleanly, at
+// any moment from the start on.
 #include "catalogueserver.h"
+#include "contentserver.h"
 
-#include <httplib.h>
-
+#include <atomic>
 #include <csignal>
 #include <cstdio>
-#include <fstream>
-#include <iostream>
-#include <iterator>
 #include <pthread.h>
 #include <thread>
 #include <unistd.h>
@@ -34,24 +32,6 @@ fs::path defaultRoot()
     return QUAVELO_SOURCE_CONTENT_DIR;
 }
 
-const char *contentTypeOf(const fs::path &file)
-{
-    std::string extension = file.extension().string();
-    for (char &c : extension)
-        c = char(std::tolower(static_cast<unsigned char>(c)));
-    if (extension == ".mid")
-        return "audio/midi";
-    if (extension == ".html")
-        return "text/html";
-    if (extension == ".dbf")
-        return "text/plain; charset=Shift_JIS";
-    if (extension == ".css")
-        return "text/css";
-    if (extension == ".png")
-        return "image/png";
-    return "application/octet-stream";
-}
-
 int usage(const char *message)
 {
     std::fprintf(stderr, "quavelo-catalogue: %s\nusage: quavelo-catalogue [--listen HOST:PORT] [--root FOLDER]\n",
@@ -59,10 +39,24 @@ int usage(const char *message)
     return 2;
 }
 
+sigset_t blockStopSignals()
+{
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    return stopSignals;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
+    // Blocked before anything else, in every thread to come: a stop signal that arrives
+    // while the server starts waits for the stopper below instead of being lost.
+    const sigset_t stopSignals = blockStopSignals();
+
     std::string listen = "127.0.0.1:8157";
     fs::path root = defaultRoot();
     for (int i = 1; i < argc; ++i) {
@@ -84,49 +78,27 @@ int main(int argc, char **argv)
     if (!fs::is_directory(root))
         return usage(("no content folder at " + root.string()).c_str());
 
-    // Signals go to one thread that stops the server; every other thread blocks them.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
-
-    httplib::Server server;
-    server.set_read_timeout(10, 0);
-    server.set_write_timeout(10, 0);
-    server.Get(R"(/.*)", [&root](const httplib::Request &request, httplib::Response &response) {
-        const auto file = resolveRequestPath(root, request.path);
-        std::ifstream in;
-        if (file)
-            in.open(*file, std::ios::binary);
-        if (!file || !in) {
-            response.status = 404;
-            response.set_content("Not Found\n", "text/plain");
-            return;
-        }
-        std::string body((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        response.set_content(std::move(body), contentTypeOf(*file));
-    });
-    server.set_logger([](const httplib::Request &request, const httplib::Response &response) {
-        std::fprintf(stderr, "%s %s %s %d %zu\n", request.remote_addr.c_str(), request.method.c_str(),
-                     request.path.c_str(), response.status, response.body.size());
-    });
-
-    std::thread stopper([&server, stopSignals] {
+    ContentServer server(root);
+    // The flag covers a signal that comes before the listening socket exists; closing
+    // the socket covers one that comes after.
+    std::atomic<bool> stopRequested{false};
+    std::thread stopper([&server, &stopRequested, stopSignals] {
         int signal = 0;
         sigwait(&stopSignals, &signal);
-        server.stop();
+        stopRequested.store(true);
+        server.stopListening();
     });
 
-    if (!server.bind_to_port(address->host.c_str(), address->port)) {
+    int status = 0;
+    if (!server.bindTo(address->host, address->port)) {
         std::fprintf(stderr, "quavelo-catalogue: cannot listen on %s\n", listen.c_str());
-        pthread_kill(stopper.native_handle(), SIGTERM);
-        stopper.join();
-        return 1;
+        status = 1;
+    } else if (!stopRequested.load()) {
+        std::fprintf(stderr, "quavelo-catalogue: serving %s on http://%s/\n", root.c_str(), listen.c_str());
+        server.listen_after_bind();
     }
-    std::fprintf(stderr, "quavelo-catalogue: serving %s on http://%s/\n", root.c_str(), listen.c_str());
-    server.listen_after_bind();
-    pthread_kill(stopper.native_handle(), SIGTERM);
+    // Wakes the stopper if no signal has; a signal left pending dies with the process.
+    ::kill(::getpid(), SIGTERM);
     stopper.join();
-    return 0;
+    return status;
 }

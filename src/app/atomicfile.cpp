@@ -3,11 +3,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -66,26 +66,39 @@ Writer::Writer(const QString &path)
     const QString target = resolvedTarget(path);
     const QFileInfo info(target);
 
-    mode_t mode = 0666;
+    std::optional<mode_t> targetMode;
     if (info.exists()) {
         if (!info.isFile() || !info.isWritable())
             return;
         struct stat st {};
         if (::stat(QFile::encodeName(target).constData(), &st) == 0)
-            mode = st.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode &= ~mask;
+            targetMode = st.st_mode & 07777;
     }
 
     m_target = QFile::encodeName(target);
-    m_tempName = m_target + temporarySuffix + "XXXXXX";
-    m_fd = ::mkostemp(m_tempName.data(), O_CLOEXEC);
-    if (m_fd < 0)
-        return;
-    if (::fchmod(m_fd, mode) != 0)
+    // A new file gets the mode that the kernel derives from 0666, the umask and the
+    // folder's default ACL; a replaced one keeps its own mode.
+    m_fd = createTemporary(targetMode ? 0600 : 0666);
+    if (m_fd >= 0 && targetMode && ::fchmod(m_fd, *targetMode) != 0)
         discard();
+}
+
+int Writer::createTemporary(mode_t mode)
+{
+    static constexpr char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        QByteArray name = m_target + temporarySuffix;
+        for (int i = 0; i < 6; ++i)
+            name += letters[QRandomGenerator::global()->bounded(int(sizeof letters - 1))];
+        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd >= 0) {
+            m_tempName = name;
+            return fd;
+        }
+        if (errno != EEXIST)
+            return -1;
+    }
+    return -1;
 }
 
 Writer::~Writer()
@@ -149,6 +162,12 @@ bool writeAll(const QString &path, std::string_view data)
 {
     Writer writer(path);
     return writer.isOpen() && writer.write(data) && writer.commit();
+}
+
+bool copyFile(const QString &source, const QString &destination)
+{
+    const auto content = readAll(source);
+    return content && writeAll(destination, *content);
 }
 
 void removeLeftovers(const QString &path)

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 
 namespace atomicfile {
 
@@ -34,6 +35,9 @@ public:
     void discard();
 
 private:
+    // Opens a new temporary file beside the target, or -1.
+    int createTemporary(mode_t mode);
+
     QByteArray m_target;
     QByteArray m_tempName;
     int m_fd = -1;
@@ -43,6 +47,10 @@ private:
 // Replaces the file at path with data through a Writer. Returns false on any failure,
 // leaving the old file as it was.
 bool writeAll(const QString &path, std::string_view data);
+
+// Replaces destination with the content of source through a Writer. False when the
+// source cannot be read or the destination cannot be written, which then stays as it was.
+bool copyFile(const QString &source, const QString &destination);
 
 // Removes the temporary files of path that writers killed before their commit left
 // behind. Only for a file that no other process may be writing at the same time.

@@ -198,6 +198,13 @@ void IniDocument::appendListSection(std::string_view section, const std::vector<
         m_lines.push_back(keyValueLine(std::to_string(i + 1), values[i]));
 }
 
+bool IniDocument::replaceListSection(std::string_view section, const std::vector<std::string> &values)
+{
+    const bool erased = eraseSection(section);
+    appendListSection(section, values);
+    return erased || !values.empty();
+}
+
 bool IniDocument::renameSection(std::string_view oldName, std::string_view newName)
 {
     const std::string wanted = header(oldName);

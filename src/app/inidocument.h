@@ -35,6 +35,10 @@ public:
     // Adds a section at the end holding keys 1 to n with the given values.
     void appendListSection(std::string_view section, const std::vector<std::string> &values);
 
+    // Erases the section, then appends it holding the values; false when that changed
+    // nothing (no such section and no values).
+    bool replaceListSection(std::string_view section, const std::vector<std::string> &values);
+
     // Replaces the first line equal to "[" + oldName + "]" (letter case ignored, no
     // trimming) by "[" + newName + "]"; false when there is no such line.
     bool renameSection(std::string_view oldName, std::string_view newName);

@@ -1,11 +1,13 @@
 #include "app/application.h"
 #include "app/quitsignals.h"
+#include "app/settings.h"
 #include "app/singleinstance.h"
 #include "dialogs/frmconfirm.h"
 #include "player/frmmain.h"
 #include "player/mprisservice.h"
 #include "player/playermediacontrols.h"
 
+#include <QFileInfo>
 #include <QFont>
 
 namespace {
@@ -21,7 +23,12 @@ void mapJapaneseFaces()
 
 int main(int argc, char *argv[])
 {
-    SingleInstanceGuard guard;
+    HoldQuitSignals();
+    // Named before the application exists: the data folder, which the guard may have to
+    // lock, is named after it.
+    QuaveloApplication::setApplicationName(QStringLiteral("Quavelo"));
+    const QString executable = ExecutableFilePath();
+    SingleInstanceGuard guard(ProgramFilesFolder(QFileInfo(executable).absolutePath()));
     if (!guard.acquire())
         return 0;
 
@@ -30,17 +37,17 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "xcb");
 
     QuaveloApplication app(argc, argv);
-    QuaveloApplication::setApplicationName(QStringLiteral("Quavelo"));
     QuaveloApplication::setQuitOnLastWindowClosed(true);
     mapJapaneseFaces();
 
-    TfrmMain frmMain(QuaveloApplication::applicationFilePath());
+    TfrmMain frmMain(executable);
     CreateConfirmDialog(&frmMain);
     QuitSignals quitSignals(&frmMain);
     PlayerMediaControls mediaControls(frmMain);
     MprisService mpris(QDBusConnection::sessionBus(), mediaControls);
     QObject::connect(&frmMain, &TfrmMain::nowPlayingChanged, &mpris, &MprisService::refresh);
     frmMain.show();
+    ReleaseQuitSignals();
     app.exec();
     return 0;
 }

@@ -4,6 +4,7 @@
 #include <QWidget>
 
 #include <csignal>
+#include <pthread.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -17,7 +18,28 @@ void onSignal(int)
     [[maybe_unused]] const ssize_t n = ::write(signalPipe[0], &byte, 1);
 }
 
+sigset_t quitSignalSet()
+{
+    sigset_t quitSignals;
+    sigemptyset(&quitSignals);
+    sigaddset(&quitSignals, SIGTERM);
+    sigaddset(&quitSignals, SIGINT);
+    return quitSignals;
+}
+
 } // namespace
+
+void HoldQuitSignals()
+{
+    const sigset_t held = quitSignalSet();
+    ::pthread_sigmask(SIG_BLOCK, &held, nullptr);
+}
+
+void ReleaseQuitSignals()
+{
+    const sigset_t held = quitSignalSet();
+    ::pthread_sigmask(SIG_UNBLOCK, &held, nullptr);
+}
 
 QuitSignals::QuitSignals(QWidget *mainWindow) : QObject(mainWindow)
 {

@@ -17,3 +17,10 @@ public:
 private:
     QSocketNotifier *m_notifier = nullptr;
 };
+
+// Holds SIGTERM and SIGINT back, in this thread and in every thread it starts, until
+// ReleaseQuitSignals(): a signal that comes while the program starts then waits for the
+// shown main window, instead of ending the program half set up or closing the window
+// while it is being shown.
+void HoldQuitSignals();
+void ReleaseQuitSignals();

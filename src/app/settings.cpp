@@ -32,6 +32,11 @@ SettingsError SettingsError::cannotCreate(const QString &path)
     return SettingsError(QStringLiteral("ファイル %1 を作成できません").arg(path));
 }
 
+QString ExecutableFilePath()
+{
+    return QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
+}
+
 QString ProgramFilesFolder(const QString &executableFolder)
 {
     const QFileInfo folder(executableFolder);
@@ -96,13 +101,6 @@ IniDocument loadDocument(const QString &base)
     return content ? IniDocument(*content) : IniDocument();
 }
 
-void saveDocument(const QString &base, const IniDocument &document)
-{
-    const QString path = SettingsFileOf(base);
-    if (!atomicfile::writeAll(path, document.toString()))
-        throw SettingsError::cannotWrite(QFileInfo(path).absoluteFilePath());
-}
-
 std::string cutValue(std::string_view value)
 {
     return std::string(text::cutToBytes(value, maxIniValueBytes));
@@ -120,9 +118,10 @@ std::string ReadIniString(const QString &base, std::string_view section, std::st
 void WriteIniString(const QString &base, std::string_view section, std::string_view key,
                     std::string_view value)
 {
-    IniDocument document = loadDocument(base);
-    document.setValue(section, key, value);
-    saveDocument(base, document);
+    EditIniFile(base, [&](IniDocument &document) {
+        document.setValue(section, key, value);
+        return true;
+    });
 }
 
 int ReadIniInt(const QString &base, std::string_view section, std::string_view key, int defaultValue)
@@ -148,9 +147,7 @@ void WriteIniBool(const QString &base, std::string_view section, std::string_vie
 
 void EraseIniSection(const QString &base, std::string_view section)
 {
-    IniDocument document = loadDocument(base);
-    if (document.eraseSection(section))
-        saveDocument(base, document);
+    EditIniFile(base, [&](IniDocument &document) { return document.eraseSection(section); });
 }
 
 void ReadIniList(const QString &base, std::string_view section, std::vector<std::string> &list)
@@ -168,19 +165,23 @@ void WriteIniList(const QString &base, std::string_view section, const std::vect
     std::size_t count = list.size();
     if (maximum >= 1 && std::size_t(maximum) <= count)
         count = std::size_t(maximum);
-    IniDocument document = loadDocument(base);
-    const bool erased = document.eraseSection(section);
-    if (!erased && count == 0)
-        return;
-    document.appendListSection(section, std::vector<std::string>(list.begin(), list.begin() + std::ptrdiff_t(count)));
-    saveDocument(base, document);
+    const std::vector<std::string> values(list.begin(), list.begin() + std::ptrdiff_t(count));
+    EditIniFile(base, [&](IniDocument &document) { return document.replaceListSection(section, values); });
 }
 
 void RenameIniSection(const QString &base, std::string_view oldName, std::string_view newName)
 {
+    EditIniFile(base, [&](IniDocument &document) { return document.renameSection(oldName, newName); });
+}
+
+void EditIniFile(const QString &base, const std::function<bool(IniDocument &)> &change)
+{
     IniDocument document = loadDocument(base);
-    if (document.renameSection(oldName, newName))
-        saveDocument(base, document);
+    if (!change(document))
+        return;
+    const QString path = SettingsFileOf(base);
+    if (!atomicfile::writeAll(path, document.toString()))
+        throw SettingsError::cannotWrite(QFileInfo(path).absoluteFilePath());
 }
 
 void ReadFormPos(const QString &base, std::string_view section, std::string_view prefix, QWidget *window)
@@ -200,11 +201,7 @@ void WriteFormPos(const QString &base, std::string_view section, std::string_vie
 
 bool CopyFileOver(const QString &source, const QString &destination, bool overwrite)
 {
-    bool copied = false;
-    if (overwrite || !QFileInfo::exists(destination)) {
-        if (const auto content = atomicfile::readAll(source))
-            copied = atomicfile::writeAll(destination, *content);
-    }
+    const bool copied = (overwrite || !QFileInfo::exists(destination)) && atomicfile::copyFile(source, destination);
     const QByteArray name = QFile::encodeName(destination);
     struct stat st {};
     if (::stat(name.constData(), &st) == 0 && S_ISREG(st.st_mode))

@@ -10,11 +10,13 @@
 
 #include <QString>
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
+class IniDocument;
 class QWidget;
 
 class SettingsError : public std::runtime_error
@@ -34,6 +36,9 @@ private:
 
 // Values longer than this are cut on reading.
 constexpr std::size_t maxIniValueBytes = 2047;
+
+// The full path of the running executable, links resolved.
+QString ExecutableFilePath();
 
 // The folder for the settings file, the catalogue copy and the temporary tune files:
 // the executable's own folder when it can be written to (a build, a portable copy), else
@@ -65,6 +70,11 @@ void ReadIniList(const QString &base, std::string_view section, std::vector<std:
 void WriteIniList(const QString &base, std::string_view section, const std::vector<std::string> &list,
                   int maximum);
 void RenameIniSection(const QString &base, std::string_view oldName, std::string_view newName);
+
+// Makes several changes in one rewrite of the file, so that a reader, and a crash, find
+// either all of them or none. change tells whether it changed anything; only then is the
+// file written.
+void EditIniFile(const QString &base, const std::function<bool(IniDocument &)> &change);
 
 // The window's top and left from keys prefix + "Top" and prefix + "Left"; the current
 // values are the defaults.

@@ -3,16 +3,14 @@
 #include <QFile>
 
 #include <cerrno>
-#include <cstdlib>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
+#include <utility>
 
-QString SingleInstanceGuard::lockFilePath()
+SingleInstanceGuard::SingleInstanceGuard(QString folder)
+    : m_folder(std::move(folder))
 {
-    const char *runtime = std::getenv("XDG_RUNTIME_DIR");
-    const QString folder = (runtime && *runtime) ? QFile::decodeName(runtime) : QStringLiteral("/tmp");
-    return QStringLiteral("%1/quavelo-%2.lock").arg(folder).arg(::getuid());
 }
 
 SingleInstanceGuard::~SingleInstanceGuard()
@@ -24,8 +22,8 @@ SingleInstanceGuard::~SingleInstanceGuard()
 bool SingleInstanceGuard::acquire()
 {
     // Close-on-exec: a browser started by the program must not inherit the lock.
-    const QByteArray path = QFile::encodeName(lockFilePath());
-    m_fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    const QByteArray path = QFile::encodeName(m_folder);
+    m_fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (m_fd < 0)
         return true;
     if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0)

@@ -4,6 +4,7 @@
 #include "player/playerstate.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 std::optional<EditorOption> EditorOptionOfTag(int tag)
 {
@@ -53,14 +54,16 @@ bool SettingsBackup::take()
     return m_taken;
 }
 
-bool SettingsBackup::restore()
+void SettingsBackup::restore()
 {
-    if (!m_taken || !CopyFileOver(path(), m_state.settingsFile(), true))
-        return false;
+    const bool restored = m_taken && CopyFileOver(path(), m_state.settingsFile(), true);
     m_state.LoadFavNames();
     m_state.LoadCurrentPlayList();
     m_state.LoadWait();
-    return true;
+    if (!m_taken)
+        throw SettingsError::cannotCreate(QFileInfo(path()).absoluteFilePath());
+    if (!restored)
+        throw SettingsError::cannotWrite(QFileInfo(m_state.settingsFile()).absoluteFilePath());
 }
 
 void SettingsBackup::remove()

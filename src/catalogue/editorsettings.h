@@ -30,10 +30,12 @@ public:
 
     // Copies the settings file to the backup, overwriting an older one.
     bool take();
-    // Puts the backup back over the settings file and reads the player's favourites,
-    // current play list and gap from it again. Only a backup taken by this object is
-    // put back: a copy left behind by an earlier run would undo more than the session.
-    bool restore();
+    // Puts the backup back over the settings file, then reads the player's favourites,
+    // current play list and gap from the file again, whether it was put back or not, so
+    // that the player never goes on with the editor's unsaved lists. Only a backup taken
+    // by this object is put back: a copy left behind by an earlier run would undo more
+    // than the session. Throws SettingsError, after reading, when nothing was put back.
+    void restore();
     // Deletes the backup.
     void remove();
 

@@ -2,6 +2,7 @@
 
 #include "app/application.h"
 #include "app/cursors.h"
+#include "app/settings.h"
 #include "app/text.h"
 #include "catalogue/cataloguefile.h"
 #include "catalogue/cataloguehost.h"
@@ -932,7 +933,11 @@ void TfrmMidi::btnCanClick()
                != TfrmConfirm::ResultYes)
         return;
     endPreviewAndDownloads();
-    m_backup.restore();
+    try {
+        m_backup.restore();
+    } catch (const SettingsError &error) {
+        ReportError(error);
+    }
     QCoreApplication::processEvents();
     m_owner->ApplyOptions();
     finish(0);

@@ -162,10 +162,8 @@ void PlayListEditor::renameFavorite(const std::string &newName)
     const int row = m_favorites.selectedRow();
     if (row >= int(m_state.FavNames.size()))
         return;
-    const std::string oldName = std::exchange(m_state.FavNames[std::size_t(row)], newName);
+    m_state.RenameFavName(row, newName);
     m_favorites.setCell(row, FavName, newName);
-    m_state.SaveFavNames();
-    RenameIniSection(m_state.SettingsBase, PlayListSection(oldName), PlayListSection(newName));
     EditorModified = true;
 }
 

@@ -140,6 +140,10 @@ bool THTTPGetThread::transfer(Transfer &state)
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, long(m_request.stallTimeoutSeconds));
     // The length is checked here, not by curl, which drops bytes beyond it silently.
     curl_easy_setopt(curl, CURLOPT_IGNORE_CONTENT_LENGTH, 1L);
+    // A proxy elsewhere cannot reach a server on this machine; other hosts keep the
+    // user's proxy settings (http_proxy, no_proxy).
+    if (IsLoopbackHost(address->host))
+        curl_easy_setopt(curl, CURLOPT_PROXY, "");
 
     if (!m_request.Agent.empty())
         curl_easy_setopt(curl, CURLOPT_USERAGENT, m_request.Agent.c_str());

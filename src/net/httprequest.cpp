@@ -1,7 +1,9 @@
 #include "net/httprequest.h"
 
+#include <arpa/inet.h>
 #include <cctype>
 #include <limits>
+#include <string>
 
 namespace {
 
@@ -90,6 +92,31 @@ std::optional<int> ParseContentLength(std::string_view value)
             return std::nullopt;
     }
     return int(length);
+}
+
+bool IsLoopbackHost(std::string_view host)
+{
+    std::string name;
+    if (host.starts_with('[')) {
+        const std::size_t close = host.find(']');
+        if (close == std::string_view::npos)
+            return false;
+        name = host.substr(1, close - 1);
+        in6_addr address {};
+        if (::inet_pton(AF_INET6, name.c_str(), &address) != 1)
+            return false;
+        return IN6_IS_ADDR_LOOPBACK(&address) || (IN6_IS_ADDR_V4MAPPED(&address) && address.s6_addr[12] == 127);
+    }
+    name = host.substr(0, host.find(':'));
+    for (char &c : name)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    if (name.ends_with('.'))
+        name.pop_back();
+    if (name == "localhost" || name.ends_with(".localhost"))
+        return true;
+    // inet_aton takes the short forms ("127.1") that the resolver takes too.
+    in_addr address {};
+    return ::inet_aton(name.c_str(), &address) != 0 && (ntohl(address.s_addr) >> 24) == 127;
 }
 
 bool IsSafeHeaderValue(std::string_view text)

@@ -42,5 +42,10 @@ std::string EncodeUrlPath(std::string_view path);
 // 2,147,483,647. Nothing for any other text.
 std::optional<int> ParseContentLength(std::string_view value);
 
+// True when a URL's host (with its ":port" if any) names this machine: "localhost" or a
+// name below it, an IPv4 address in 127.0.0.0/8, or the IPv6 loopback address, also in
+// its IPv4-mapped form.
+bool IsLoopbackHost(std::string_view host);
+
 // True when text could reach the request as a header value: it holds no CR, LF or NUL.
 bool IsSafeHeaderValue(std::string_view text);

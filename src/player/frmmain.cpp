@@ -269,29 +269,19 @@ void TfrmMain::FormCreate()
 {
     Blend1.setActive(true);
     try {
+        State.AdoptExecutableFolderSettings();
         if (ReadIniBool(State.SettingsBase, "OPT", "Used", false)) {
             ReadFormPos(State.SettingsBase, "OPT", "Main", this);
             // The display may have changed since the position was saved.
-            if (!isOnSomeScreen())
-                placeInWorkAreaCorner();
-            return;
+            if (isOnSomeScreen())
+                return;
+        } else {
+            State.InitialiseSettings();
         }
-        keepCopyOfUninitialisedSettings();
-        State.WriteDefaultSettings();
-        placeInWorkAreaCorner();
-        WriteIniBool(State.SettingsBase, "OPT", "Used", true);
     } catch (const SettingsError &error) {
         ReportError(error);
     }
-}
-
-// A file whose Used flag is missing or 0 is replaced by the defaults; keep what it held
-// so that its play lists can be got back.
-void TfrmMain::keepCopyOfUninitialisedSettings() const
-{
-    const QString path = State.settingsFile();
-    if (QFile(path).size() > 0)
-        CopyFileOver(path, State.settingsCopyFile(), true);
+    placeInWorkAreaCorner();
 }
 
 void TfrmMain::placeInWorkAreaCorner()

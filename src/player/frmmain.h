@@ -115,7 +115,6 @@ private:
 
     void placeInWorkAreaCorner();
     bool isOnSomeScreen() const;
-    void keepCopyOfUninitialisedSettings() const;
 
     QColor m_statusColor;
     bool m_shown = false;

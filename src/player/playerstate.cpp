@@ -1,16 +1,20 @@
 #include "player/playerstate.h"
 
 #include "app/atomicfile.h"
+#include "app/inidocument.h"
 #include "app/settings.h"
 #include "player/shuffle.h"
 
 #include <QFileInfo>
+
+#include <utility>
 
 void PlayerState::locate(const QString &executablePath)
 {
     const QFileInfo executable(executablePath);
     ExeFolder = ProgramFilesFolder(executable.absolutePath());
     SettingsBase = SettingsBaseOf(ExeFolder + QLatin1Char('/') + executable.fileName());
+    m_executableFolderSettings = SettingsFileOf(SettingsBaseOf(executable.absoluteFilePath()));
     TuneFilePath = ExeFolder + QStringLiteral("/zMusic.mid");
     CatalogueFilePath = ExeFolder + QStringLiteral("/@Midi.DBF");
     SampleFilePath = ExeFolder + QStringLiteral("/zSample.mid");
@@ -29,6 +33,17 @@ QString PlayerState::settingsCopyFile() const
 QString PlayerState::settingsBackupFile() const
 {
     return SettingsBase + QStringLiteral(".def");
+}
+
+void PlayerState::AdoptExecutableFolderSettings() const
+{
+    const QFileInfo settings(settingsFile());
+    const QFileInfo executableFolderSettings(m_executableFolderSettings);
+    if (settings.exists() || !executableFolderSettings.isFile() || !executableFolderSettings.isReadable()
+        || settings.absoluteFilePath() == executableFolderSettings.absoluteFilePath())
+        return;
+    if (!atomicfile::copyFile(executableFolderSettings.filePath(), settings.filePath()))
+        throw SettingsError::cannotCreate(settings.absoluteFilePath());
 }
 
 void PlayerState::removeLeftoverTemporaryFiles() const
@@ -58,6 +73,15 @@ void PlayerState::WriteDefaultSettings() const
         throw SettingsError::cannotCreate(QFileInfo(path).absoluteFilePath());
 }
 
+void PlayerState::InitialiseSettings() const
+{
+    const QFileInfo settings(settingsFile());
+    if (settings.isFile() && settings.size() > 0 && !atomicfile::copyFile(settings.filePath(), settingsCopyFile()))
+        throw SettingsError::cannotCreate(QFileInfo(settingsCopyFile()).absoluteFilePath());
+    WriteDefaultSettings();
+    WriteIniBool(SettingsBase, "OPT", "Used", true);
+}
+
 void PlayerState::LoadWait()
 {
     WaitMs = ReadIniInt(SettingsBase, "OPT", "Waite", 0);
@@ -76,6 +100,18 @@ void PlayerState::LoadFavNames()
 void PlayerState::SaveFavNames() const
 {
     WriteIniList(SettingsBase, "MIDI_FAV", FavNames, 0);
+}
+
+void PlayerState::RenameFavName(int index, const std::string &newName)
+{
+    std::vector<std::string> names = FavNames;
+    const std::string oldName = std::exchange(names.at(std::size_t(index)), newName);
+    EditIniFile(SettingsBase, [&](IniDocument &document) {
+        document.replaceListSection("MIDI_FAV", names);
+        document.renameSection(PlayListSection(oldName), PlayListSection(newName));
+        return true;
+    });
+    FavNames = std::move(names);
 }
 
 void PlayerState::LoadPlayList(int index)

@@ -35,6 +35,12 @@ public:
     void locate(const QString &executablePath);
 
     QString settingsFile() const;
+
+    // Files kept in the data folder, because the executable's folder cannot be written
+    // to, start from a copy of the settings file beside the executable when the data
+    // folder has none yet, so that its play lists stay in use. Throws SettingsError when
+    // that copy cannot be made; the data folder is then left without a settings file.
+    void AdoptExecutableFolderSettings() const;
     // The copy of a settings file that the defaults replaced, and the editor's backup.
     QString settingsCopyFile() const;
     QString settingsBackupFile() const;
@@ -48,10 +54,19 @@ public:
     const std::string *currentFavName() const;
 
     void WriteDefaultSettings() const;
+    // The first start's step for a file whose Used flag is missing or 0: the defaults
+    // replace it, marked as used. A file with content is first copied to
+    // settingsCopyFile(); when that copy cannot be made, the file stays as it is and
+    // SettingsError names the copy.
+    void InitialiseSettings() const;
     void LoadWait();
     void SaveWait() const;
     void LoadFavNames();
     void SaveFavNames() const;
+    // The play list at index takes the new name in [MIDI_FAV] and in its own section's
+    // header, in one write, so that it never stands under a name without its tunes.
+    // FavNames changes only once the file has.
+    void RenameFavName(int index, const std::string &newName);
     void LoadPlayList(int index);
     void SavePlayList(int index) const;
     void LoadCurrentPlayList();
@@ -60,6 +75,8 @@ public:
 
 private:
     void playListChanged() const;
+
+    QString m_executableFolderSettings; // the settings file beside the executable
 };
 
 // The section that holds the play list of that name.

@@ -1,3 +1,4 @@
+#include "app/atomicfile.h"
 #include "app/inidocument.h"
 #include "app/text.h"
 #include "app/settings.h"
@@ -10,8 +11,10 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <sys/stat.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 using testing_support::readFile;
@@ -269,4 +272,36 @@ TEST(SettingsAtomicity, AFullDiskLeavesTheOldFileWhole)
     EXPECT_EQ(WEXITSTATUS(status), 0) << "the cut-off write was not refused";
     EXPECT_EQ(readFile(base + QStringLiteral(".ini")), original);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 1);
+}
+
+TEST(SettingsAtomicity, WritersOnManyThreadsLeaveTheUmaskAloneAndNewFilesFollowIt)
+{
+    QTemporaryDir dir;
+    const mode_t before = ::umask(027);
+    std::vector<std::thread> writers;
+    for (int t = 0; t < 4; ++t) {
+        writers.emplace_back([&dir, t] {
+            for (int i = 0; i < 150; ++i)
+                atomicfile::writeAll(dir.filePath(QStringLiteral("%1-%2.mid").arg(t).arg(i)), "MThd");
+        });
+    }
+    for (std::thread &writer : writers)
+        writer.join();
+    const mode_t after = ::umask(before);
+    EXPECT_EQ(after, mode_t(027));
+
+    // A replaced file keeps its own mode.
+    const QString kept = dir.filePath(QStringLiteral("0-0.mid"));
+    ::chmod(QFile::encodeName(kept).constData(), 0604);
+    ASSERT_TRUE(atomicfile::writeAll(kept, "MThd again"));
+
+    int wrongModes = 0;
+    for (const QFileInfo &file : QDir(dir.path()).entryInfoList(QDir::Files)) {
+        struct stat st {};
+        ASSERT_EQ(::stat(QFile::encodeName(file.filePath()).constData(), &st), 0);
+        const mode_t expected = file.filePath() == kept ? 0604 : 0640;
+        wrongModes += (st.st_mode & 07777) == expected ? 0 : 1;
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 600);
+    EXPECT_EQ(wrongModes, 0);
 }

@@ -64,7 +64,7 @@ TEST_F(EditorSettingsFile, RestoringPutsTheFileBackByteForByteAndReloadsTheState
     state.PlayList = {"x.mid"};
     state.WaitMs = 9000;
 
-    ASSERT_TRUE(backup.restore());
+    backup.restore();
     EXPECT_EQ(readFile(state.settingsFile()), original);
     EXPECT_EQ(state.FavNames, (std::vector<std::string>{"one", "two"}));
     EXPECT_EQ(state.FavIndex, 1);
@@ -80,12 +80,12 @@ TEST_F(EditorSettingsFile, ABackupLeftByAnEarlierRunIsNeverPutBack)
     const std::string stale = "[OPT]\r\nWaite=0\r\n";
     writeFile(state.SettingsBase + QStringLiteral(".def"), stale);
     SettingsBackup backup(state);
-    EXPECT_FALSE(backup.restore());
+    EXPECT_THROW(backup.restore(), SettingsError);
     EXPECT_EQ(readFile(state.settingsFile()), original);
 
     // A backup that could not be taken (no settings file to copy) restores nothing either.
     QFile::remove(state.settingsFile());
     EXPECT_FALSE(backup.take());
-    EXPECT_FALSE(backup.restore());
+    EXPECT_THROW(backup.restore(), SettingsError);
     EXPECT_EQ(readFile(state.settingsFile()), "<missing>");
 }

@@ -374,6 +374,29 @@ TEST_F(EditorWindow, CancelAfterAnEditAsksAndNoKeepsTheWindowAndTheTune)
     EXPECT_TRUE(player->do_Black->isChecked());
 }
 
+TEST_F(EditorWindow, ACancelThatCannotPutTheFileBackIsReportedAndThePlayerFollowsTheFileAsItIs)
+{
+    testing_support::FullFolder folder(1024);
+    exe = folder.path() + QStringLiteral("/quavelo");
+    ini = exe + QStringLiteral(".ini");
+    writeSettings("1=a.mid\r\n");
+    openLoadedEditor();
+    doubleClickCatalogueTune("c.mid");
+    ASSERT_EQ(player->State.PlayList, (std::vector<std::string>{"a.mid", "c.mid"}));
+
+    folder.fill();
+    ConfirmAnswerer yes(Qt::Key_Y);
+    editor->btnCan->Click();
+    EXPECT_EQ(yes.captions.size(), 1);
+    EXPECT_FALSE(editor->isVisible());
+    EXPECT_EQ(editor->Tag, 0);
+    EXPECT_EQ(errors, QStringList{ini + QStringLiteral(" に書き込めません")});
+    // The tune added in the editor was never stored, so the player does not play it.
+    EXPECT_EQ(player->State.PlayList, std::vector<std::string>{"a.mid"});
+    editor.reset();
+    player.reset();
+}
+
 TEST_F(EditorWindow, TheGapIsStoredInMillisecondsAndTheTotalFollows)
 {
     writeSettings("1=a.mid\r\n2=b.mid\r\n3=c.mid\r\n");

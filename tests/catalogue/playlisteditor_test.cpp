@@ -409,6 +409,12 @@ TEST_F(PlayListEditing, ARefusedWriteLeavesTheListsMatchingTheStateInMemory)
     editor.selectFavoriteRow(1);
     EXPECT_THROW(editor.deleteFavorite(), SettingsError);
     EXPECT_EQ(state.FavNames, (Names{"one", "two"}));
+
+    // A refused rename keeps the old name in memory too, where a later store would
+    // otherwise part the name from its tunes.
+    EXPECT_THROW(editor.renameFavorite("new"), SettingsError);
+    EXPECT_EQ(state.FavNames, (Names{"one", "two"}));
+    EXPECT_EQ(column(editor.favorites(), 1), (Names{"one", "two"}));
     EXPECT_EQ(readFile(folder.path() + QStringLiteral("/quavelo.ini")), twoLists);
 }
 

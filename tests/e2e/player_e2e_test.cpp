@@ -120,8 +120,6 @@ protected:
         environment.insert(extra);
         environment.insert(QStringLiteral("DISPLAY"), display);
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        // Its own lock folder, so that no other copy of the program on the machine matters.
-        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
         player.setProcessEnvironment(environment);
         player.setProcessChannelMode(QProcess::MergedChannels);
         player.setWorkingDirectory(folder);

@@ -1,5 +1,6 @@
 #include "app/application.h"
 #include "net/httpget.h"
+#include "net/httprequest.h"
 #include "support/eventwait.h"
 #include "support/httpserver.h"
 #include "support/testfiles.h"
@@ -459,6 +460,65 @@ TEST_F(HttpGetTest, TransferKeepsThePropertiesItStartedWith)
     EXPECT_EQ(log.doneFileName, target);
     EXPECT_EQ(targetContent(), bodyOf(3000));
     EXPECT_EQ(readFile(QString::fromStdString(otherFile)), "<missing>");
+}
+
+TEST(HttpLoopback, HostsOfThisMachineWithOrWithoutAPort)
+{
+    for (const char *host : {"127.0.0.1", "127.0.0.1:8157", "127.3.2.1:80", "127.1:8157", "localhost", "LocalHost:8157",
+                             "localhost.", "jukebox.localhost:80", "[::1]:8157", "[::1]", "[::ffff:127.0.0.1]:80"})
+        EXPECT_TRUE(IsLoopbackHost(host)) << host;
+    for (const char *host : {"128.0.0.1", "10.0.0.127:8157", "example.org", "localhost.example.org", "mylocalhost",
+                             "[::2]:80", "[::1", "[::ffff:10.0.0.1]", ""})
+        EXPECT_FALSE(IsLoopbackHost(host)) << host;
+}
+
+// The user's proxy settings for the test's length, with a proxy that answers everything.
+class ProxySettings
+{
+public:
+    explicit ProxySettings(const std::string &proxyUrl)
+    {
+        for (const char *name : names)
+            m_saved.push_back(qgetenv(name));
+        qputenv("http_proxy", QByteArray::fromStdString(proxyUrl));
+        qunsetenv("no_proxy");
+        qunsetenv("NO_PROXY");
+    }
+    ~ProxySettings()
+    {
+        for (std::size_t i = 0; i < std::size(names); ++i) {
+            if (m_saved[i].isNull())
+                qunsetenv(names[i]);
+            else
+                qputenv(names[i], m_saved[i]);
+        }
+    }
+
+private:
+    static constexpr const char *names[] = {"http_proxy", "no_proxy", "NO_PROXY"};
+    std::vector<QByteArray> m_saved;
+};
+
+TEST_F(HttpGetTest, DownloadsFromThisMachineNeverGoThroughAProxyOtherHostsDo)
+{
+    TestHttpServer proxy([](const TestHttpServer::Request &) { return Reply::withBody("via proxy"); });
+    const ProxySettings settings("http://" + proxy.host());
+    serve(Reply::withBody("direct"));
+
+    for (const std::string &host : {server.host(), "localhost:" + portOf(server)}) {
+        get.URL = "http://" + host + "/music/tune.mid";
+        get.Download();
+        EXPECT_EQ(targetContent(), "direct") << host;
+    }
+    EXPECT_EQ(log.done, 2);
+    EXPECT_TRUE(proxy.requests().empty());
+
+    get.URL = "http://quavelo-catalogue.invalid/music/tune.mid";
+    get.Download();
+    EXPECT_EQ(log.done, 3);
+    EXPECT_EQ(targetContent(), "via proxy");
+    ASSERT_EQ(proxy.requests().size(), 1u);
+    EXPECT_EQ(proxy.requests()[0].path, "http://quavelo-catalogue.invalid/music/tune.mid");
 }
 
 TEST(HttpGetLifetime, DestroyedComponentGetsNoEvents)

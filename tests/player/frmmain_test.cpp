@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 using testing_support::readFile;
 using testing_support::writeFile;
 
@@ -76,6 +78,71 @@ TEST_F(PlayerWindow, AnUninitialisedFileIsReplacedButKeptAsBackup)
     EXPECT_EQ(readFile(ini).size(), 376u);
 }
 
+namespace {
+
+// Play lists bigger than a page of the disk, in a file never marked as used.
+std::string uninitialisedPlayLists()
+{
+    std::string content = "[OPT]\r\nUsed=0\r\n[MIDI_FAV]\r\n1=mine\r\n[MIDI_mine]\r\n";
+    for (int i = 1; i <= 2000; ++i)
+        content += std::to_string(i) + "=tune" + std::to_string(i) + ".mid\r\n";
+    return content;
+}
+
+// Settings with a play list of their own, beside a program that cannot write there.
+const std::string programFolderSettings = "[OPT]\r\nUsed=1\r\n[MIDI_FAV]\r\n1=mine\r\n[MIDI_mine]\r\n1=a.mid\r\n";
+
+// False when the machine cannot make such a folder.
+bool makeReadOnlyProgramFolder(testing_support::ReadOnlyFolder &folder)
+{
+    if (!folder.isValid())
+        return false;
+    folder.put(QStringLiteral("quavelo.ini"), programFolderSettings);
+    return folder.lock();
+}
+
+} // namespace
+
+TEST_F(PlayerWindow, AnUninitialisedFileThatCannotBeCopiedStaysAsItIsAndTheCopyIsReported)
+{
+    const std::string old = uninitialisedPlayLists();
+    const auto expectKept = [&](const QString &folder) {
+        errors.clear();
+        TfrmMain window(folder + QStringLiteral("/quavelo"));
+        ASSERT_EQ(errors.size(), 1);
+        EXPECT_EQ(errors[0], QStringLiteral("ファイル %1/quavelo.ini.bak を作成できません").arg(folder));
+        EXPECT_EQ(readFile(folder + QStringLiteral("/quavelo.ini")), old);
+        EXPECT_EQ(window.pos(), bottomRight());
+        window.show();
+        EXPECT_EQ(window.State.FavNames, std::vector<std::string>{"mine"});
+        EXPECT_EQ(window.State.PlayList.size(), 2000u);
+    };
+    {
+        SCOPED_TRACE("a folder of the copy's name");
+        QTemporaryDir folder;
+        writeFile(folder.filePath(QStringLiteral("quavelo.ini")), old);
+        ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("quavelo.ini.bak")));
+        expectKept(folder.path());
+    }
+    if (::geteuid() != 0) {
+        SCOPED_TRACE("a read-only copy of an earlier start");
+        QTemporaryDir folder;
+        writeFile(folder.filePath(QStringLiteral("quavelo.ini")), old);
+        writeFile(folder.filePath(QStringLiteral("quavelo.ini.bak")), "older");
+        QFile::setPermissions(folder.filePath(QStringLiteral("quavelo.ini.bak")), QFile::ReadOwner);
+        expectKept(folder.path());
+        EXPECT_EQ(readFile(folder.filePath(QStringLiteral("quavelo.ini.bak"))), "older");
+    }
+    {
+        SCOPED_TRACE("room for the defaults but not for the copy");
+        testing_support::FullFolder folder;
+        folder.put(QStringLiteral("quavelo.ini"), old);
+        folder.fill(4096);
+        expectKept(folder.path());
+        EXPECT_EQ(folder.files(), QStringList{QStringLiteral("quavelo.ini")});
+    }
+}
+
 TEST_F(PlayerWindow, LaterStartsRestoreThePositionAndTheFileStays)
 {
     writeFile(ini, "[OPT]\r\nUsed=1\r\nMainTop=0\r\nMainLeft=0\r\n");
@@ -119,13 +186,11 @@ TEST_F(PlayerWindow, ClosingRemovesTheTemporaryFiles)
     EXPECT_FALSE(QFile::exists(dir.path() + QStringLiteral("/@Midi.MDX")));
 }
 
-TEST_F(PlayerWindow, AReadOnlyProgramFolderKeepsTheFilesInTheDataFolder)
+TEST_F(PlayerWindow, AReadOnlyProgramFolderKeepsTheFilesInTheDataFolderStartingFromItsSettings)
 {
     testing_support::ReadOnlyFolder folder;
-    if (!folder.isValid())
+    if (!makeReadOnlyProgramFolder(folder))
         GTEST_SKIP() << "no read-only folder can be made here";
-    folder.put(QStringLiteral("quavelo.ini"), "[OPT]\r\nUsed=1\r\n");
-    ASSERT_TRUE(folder.lock());
     QStandardPaths::setTestModeEnabled(true);
     const QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     QDir(dataFolder).removeRecursively();
@@ -134,13 +199,51 @@ TEST_F(PlayerWindow, AReadOnlyProgramFolderKeepsTheFilesInTheDataFolder)
         EXPECT_EQ(window.State.ExeFolder, dataFolder);
         EXPECT_EQ(window.State.TuneFilePath, dataFolder + QStringLiteral("/zMusic.mid"));
         window.show();
+        EXPECT_EQ(window.State.FavNames, std::vector<std::string>{"mine"});
+        EXPECT_EQ(window.State.PlayList, std::vector<std::string>{"a.mid"});
         EXPECT_TRUE(window.close());
     }
     EXPECT_TRUE(errors.isEmpty());
-    EXPECT_NE(readFile(dataFolder + QStringLiteral("/quavelo.ini")).find("MainTop="), std::string::npos);
-    EXPECT_EQ(readFile(folder.path() + QStringLiteral("/quavelo.ini")), "[OPT]\r\nUsed=1\r\n");
+    const std::string kept = readFile(dataFolder + QStringLiteral("/quavelo.ini"));
+    EXPECT_NE(kept.find("[MIDI_FAV]\r\n1=mine\r\n[MIDI_mine]\r\n1=a.mid\r\n"), std::string::npos);
+    EXPECT_NE(kept.find("MainTop="), std::string::npos);
+    EXPECT_EQ(readFile(folder.path() + QStringLiteral("/quavelo.ini")), programFolderSettings);
+
+    // Once the data folder has settings of its own, they are the ones used.
+    writeFile(dataFolder + QStringLiteral("/quavelo.ini"), "[OPT]\r\nUsed=1\r\n[MIDI_FAV]\r\n1=later\r\n");
+    {
+        TfrmMain window(folder.path() + QStringLiteral("/quavelo"));
+        window.show();
+        EXPECT_EQ(window.State.FavNames, std::vector<std::string>{"later"});
+    }
     QDir(dataFolder).removeRecursively();
     QStandardPaths::setTestModeEnabled(false);
+}
+
+TEST_F(PlayerWindow, SettingsThatCannotBeCopiedIntoTheDataFolderAreReportedAndStayBesideTheProgram)
+{
+    testing_support::ReadOnlyFolder folder;
+    testing_support::FullFolder dataHome;
+    if (!makeReadOnlyProgramFolder(folder))
+        GTEST_SKIP() << "no read-only folder can be made here";
+    const QByteArray dataHomeBefore = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome.path()));
+    const QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    ASSERT_TRUE(QDir().mkpath(dataFolder));
+    dataHome.fill();
+    {
+        TfrmMain window(folder.path() + QStringLiteral("/quavelo"));
+        EXPECT_EQ(window.State.ExeFolder, dataFolder);
+        EXPECT_EQ(errors, QStringList{QStringLiteral("ファイル %1/quavelo.ini を作成できません").arg(dataFolder)});
+        EXPECT_EQ(window.pos(), bottomRight());
+    }
+    // Nothing stands in the data folder's way: the next start tries the copy again.
+    EXPECT_FALSE(QFile::exists(dataFolder + QStringLiteral("/quavelo.ini")));
+    EXPECT_EQ(readFile(folder.path() + QStringLiteral("/quavelo.ini")), programFolderSettings);
+    if (dataHomeBefore.isNull())
+        qunsetenv("XDG_DATA_HOME");
+    else
+        qputenv("XDG_DATA_HOME", dataHomeBefore);
 }
 
 TEST_F(PlayerWindow, DefaultsThatCannotBeCreatedAreReportedAndTheWindowStillComesUp)

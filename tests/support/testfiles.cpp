@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 
+#include <algorithm>
 #include <csignal>
 #include <sys/mount.h>
 #include <sys/resource.h>
@@ -47,7 +48,7 @@ ReadOnlyFolder::ReadOnlyFolder()
     }
     // Root writes through any permission: only a read-only mount stops it.
     const QByteArray where = QFile::encodeName(m_dir.path());
-    m_mounted = ::mount("tmpfs", where.constData(), "tmpfs", 0, "size=1m,mode=0755") == 0;
+    m_mounted = ::mount("tmpfs", where.constData(), "tmpfs", 0, "size=64m,mode=0755") == 0;
     m_valid = m_mounted;
 }
 
@@ -106,21 +107,22 @@ QStringList FullFolder::files() const
     return names;
 }
 
-void FullFolder::fill()
+void FullFolder::fill(qint64 room)
 {
     if (m_mounted) {
         QFile filler(m_dir.path() + QStringLiteral("/.filler"));
-        if (filler.open(QIODevice::WriteOnly)) {
+        if (filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
             const QByteArray block(4096, 'x');
             while (filler.write(block) == block.size() && filler.flush()) {
             }
+            filler.resize(std::max<qint64>(filler.size() - room, 0));
         }
         return;
     }
     // A write past the limit then fails with EFBIG instead of ending the process.
     ::signal(SIGXFSZ, SIG_IGN);
-    const rlimit none{0, RLIM_INFINITY};
-    m_limited = ::setrlimit(RLIMIT_FSIZE, &none) == 0;
+    const rlimit limit{rlim_t(room), RLIM_INFINITY};
+    m_limited = ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
 }
 
 } // namespace testing_support

@@ -44,7 +44,8 @@ private:
 // A folder on a disk that fill() leaves without room: a file system of its own of
 // sizeKiB, filled to the last byte, where the test may mount one (root), else a limit of
 // zero on the size of every file that this process and the programs it starts from then
-// on write, as "ulimit -f 0" sets it, until the object goes. Files placed with put()
+// on write, as "ulimit -f 0" sets it, until the object goes. fill(room) leaves room bytes
+// (whole pages of 4 KiB) free, or lets a file grow to room bytes. Files placed with put()
 // before fill() stay readable.
 class FullFolder
 {
@@ -59,7 +60,7 @@ public:
     void put(const QString &name, std::string_view content);
     // The files in the folder, the filler of a full file system left out.
     QStringList files() const;
-    void fill();
+    void fill(qint64 room = 0);
 
 private:
     QTemporaryDir m_dir;

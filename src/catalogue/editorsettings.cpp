@@ -6,38 +6,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-std::optional<EditorOption> EditorOptionOfTag(int tag)
-{
-    if (tag < int(EditorOption::Shuffle) || tag > int(EditorOption::StayOnTop))
-        return std::nullopt;
-    return EditorOption(tag);
-}
-
-const char *EditorOptionKey(EditorOption option)
-{
-    switch (option) {
-    case EditorOption::Shuffle:
-        return "Shuffle";
-    case EditorOption::AutoRun:
-        return "AutoRun";
-    case EditorOption::Minimize:
-        return "Minimize";
-    case EditorOption::StayOnTop:
-        return "StayOnTop";
-    }
-    return "";
-}
-
-bool ReadEditorOption(const PlayerState &state, EditorOption option)
-{
-    return ReadIniBool(state.SettingsBase, "OPT", EditorOptionKey(option), false);
-}
-
-void WriteEditorOption(const PlayerState &state, EditorOption option, bool checked)
-{
-    WriteIniBool(state.SettingsBase, "OPT", EditorOptionKey(option), checked);
-}
-
 SettingsBackup::SettingsBackup(PlayerState &state)
     : m_state(state)
 {

@@ -15,6 +15,7 @@
 #include "dialogs/frminput.h"
 #include "midi/playbacksteps.h"
 #include "player/frmmain.h"
+#include "player/playeroptions.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -463,7 +464,7 @@ void TfrmMidi::LoadOptions()
     m_quiet = true;
     cmbSkin->setItemIndex(std::clamp(m_owner->State.SkinIndex, 0, 1));
     for (int tag = 1; tag <= 4; ++tag)
-        rbOptions[std::size_t(tag - 1)]->setChecked(ReadEditorOption(m_owner->State, EditorOption(tag)));
+        rbOptions[std::size_t(tag - 1)]->setChecked(ReadPlayerOption(m_owner->State.SettingsBase, PlayerOption(tag)));
     m_quiet = false;
 }
 
@@ -788,10 +789,10 @@ void TfrmMidi::moveTune(int tag)
 
 void TfrmMidi::rbOptionClick(int tag, bool checked)
 {
-    const std::optional<EditorOption> option = EditorOptionOfTag(tag);
+    const std::optional<PlayerOption> option = PlayerOptionOfTag(tag);
     if (!option || m_quiet)
         return;
-    WriteEditorOption(m_owner->State, *option, checked);
+    WritePlayerOption(m_owner->State.SettingsBase, *option, checked);
     m_owner->ApplyOptions();
 }
 

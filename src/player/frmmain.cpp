@@ -91,6 +91,9 @@ TfrmMain::TfrmMain(const QString &executablePath, QWidget *parent)
     KTop1.setKTop(false);
 
     Sequencer.OnPhaseChanged = [this](PlaybackSequencer::Phase) { emit nowPlayingChanged(); };
+    // Play, Stop and Next follow the list loaded or stored, while the player offers its
+    // controls at all.
+    State.OnPlayListChanged = [this] { SetControlsEnabled(btnMemu->isEnabled()); };
     State.locate(executablePath);
     State.removeLeftoverTemporaryFiles();
     FormCreate();

@@ -5,7 +5,7 @@
 //   QT_QPA_PLATFORM=offscreen LC_ALL=ja_JP.UTF-8 QUAVELO_BENCH_CATALOGUE=/tmp/cat.dbf
 //     build/bench/bench_editor_window   (one command line)
 #include "catalogue/cataloguefile.h"
-#include "catalogue/frmmidi.h"
+#include "editor/frmmidi.h"
 #include "player/frmmain.h"
 
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "catalogue/playlisteditor.h"
+#include "editor/playlisteditor.h"
 
 #include "app/settings.h"
 #include "app/text.h"

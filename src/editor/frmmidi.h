@@ -3,8 +3,8 @@
 #include "app/cursors.h"
 
 #include "catalogue/cataloguelist.h"
-#include "catalogue/editorsettings.h"
-#include "catalogue/playlisteditor.h"
+#include "editor/settingsbackup.h"
+#include "editor/playlisteditor.h"
 #include "midi/mediaplayer.h"
 #include "net/httpget.h"
 

@@ -1,5 +1,5 @@
 #include "app/settings.h"
-#include "catalogue/editorsettings.h"
+#include "editor/settingsbackup.h"
 #include "player/playerstate.h"
 #include "support/testfiles.h"
 

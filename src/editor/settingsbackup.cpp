@@ -1,4 +1,4 @@
-#include "catalogue/editorsettings.h"
+#include "editor/settingsbackup.h"
 
 #include "app/settings.h"
 #include "player/playerstate.h"

@@ -92,25 +92,6 @@ void drawCellText(QPainter &canvas, const QRect &rect, const QString &text)
     canvas.drawText(rect.adjusted(4, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
 }
 
-QStringList cellTexts(const CellTable::Row &cells)
-{
-    QStringList texts;
-    texts.reserve(int(cells.size()));
-    for (const std::string &cell : cells)
-        texts << fromCp932(cell);
-    return texts;
-}
-
-// The grid shows the table's cells; the view keeps the table's selection.
-void showTable(TxxStringGrid *grid, const CellTable &table)
-{
-    std::vector<QStringList> rows;
-    rows.reserve(std::size_t(table.rowCount()));
-    for (int row = 0; row < table.rowCount(); ++row)
-        rows.push_back(cellTexts(table.row(row)));
-    grid->Model().setRows(std::move(rows));
-}
-
 std::string encodedPath(const QString &path)
 {
     return QFile::encodeName(path).toStdString();
@@ -122,6 +103,9 @@ TfrmMidi::TfrmMidi(TfrmMain *owner)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint)
     , Catalogue()
     , Editor(owner->State, Catalogue)
+    , m_catalogueCells(Catalogue.grid())
+    , m_favoriteCells(Editor.favorites())
+    , m_tuneCells(Editor.tunes())
     , m_owner(owner)
     , m_backup(owner->State)
 {
@@ -293,9 +277,10 @@ void TfrmMidi::createMenuPanel()
     lblTune->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 }
 
-TxxStringGrid *TfrmMidi::createGrid(QWidget *parent, const QRect &place)
+TxxStringGrid *TfrmMidi::createGrid(QWidget *parent, const QRect &place, CellTableModel &cells)
 {
     auto *grid = new TxxStringGrid(parent);
+    grid->setModel(&cells);
     grid->setGeometry(place);
     grid->setCursor(AppCursor(HandCursor));
     grid->OnMouseWheel = [this](TxxStringGrid *sender, int wheel) { gridMouseWheel(sender, wheel); };
@@ -319,8 +304,7 @@ void TfrmMidi::createClassPanel()
     btnAddFav = createButton(pnlClass, {183, 4, 50, 21}, QStringLiteral("追加"));
     btnAddFav->setToolTip(QStringLiteral("お気に入りの追加"));
     btnAddFav->OnClick = [this](TLbSpeedButton *) { addFavorite(); };
-    sgdFav = createGrid(pnlClass, {6, 28, 227, 96});
-    sgdFav->setColCount(3);
+    sgdFav = createGrid(pnlClass, {6, 28, 227, 96}, m_favoriteCells);
     sgdFav->setColWidths(0, 26);
     sgdFav->setColWidths(1, sgdFav->width() - 28);
     sgdFav->setColWidths(2, 0);
@@ -337,8 +321,7 @@ void TfrmMidi::createClassPanel()
     btnDown->setToolTip(QStringLiteral("下に移動"));
     for (TLbSpeedButton *button : {btnUp, btnDown})
         button->OnClick = [this](TLbSpeedButton *sender) { moveTune(sender->Tag); };
-    sgdList = createGrid(pnlClass, {6, 160, 227, 343});
-    sgdList->setColCount(3);
+    sgdList = createGrid(pnlClass, {6, 160, 227, 343}, m_tuneCells);
     sgdList->setColWidths(0, 26);
     sgdList->setColWidths(1, sgdList->width() - 28);
     sgdList->setColWidths(2, 0);
@@ -353,8 +336,7 @@ void TfrmMidi::createMidiPanel()
     struct Header { int left; int width; const char *caption; };
     const Header headers[] = {{7, 30, "No"},       {34, 216, "曲名"},    {249, 150, "作曲"},
                               {398, 100, "楽器"},  {497, 90, "ジャンル"}, {586, 62, "時間"}};
-    sgdMidi = createGrid(pnlMidi, {7, 28, 641, 476});
-    sgdMidi->setColCount(8);
+    sgdMidi = createGrid(pnlMidi, {7, 28, 641, 476}, m_catalogueCells);
     for (int tag = 0; tag < 6; ++tag) {
         auto *panel = new HeaderPanel(pnlMidi, tag);
         panel->setGeometry(headers[tag].left, 7, headers[tag].width, 22);
@@ -533,7 +515,7 @@ void TfrmMidi::SortCatalogue(int column)
 
 void TfrmMidi::showCatalogueRows()
 {
-    showTable(sgdMidi, Catalogue.grid());
+    m_catalogueCells.rowsReplaced();
     selectRowQuietly(sgdMidi, Catalogue.grid().selectedRow());
     for (HeaderPanel *panel : pnlHeaders)
         panel->setActiveLook(panel->Tag > 0 && panel->Tag == Catalogue.ActiveColumn);
@@ -541,8 +523,8 @@ void TfrmMidi::showCatalogueRows()
 
 void TfrmMidi::showLists()
 {
-    showTable(sgdFav, Editor.favorites());
-    showTable(sgdList, Editor.tunes());
+    m_favoriteCells.rowsReplaced();
+    m_tuneCells.rowsReplaced();
     selectRowQuietly(sgdFav, Editor.favorites().selectedRow());
     selectRowQuietly(sgdList, Editor.tunes().selectedRow());
     lblFavNo->setText(Editor.favoriteCountText());

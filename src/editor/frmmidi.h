@@ -3,6 +3,7 @@
 #include "app/cursors.h"
 
 #include "catalogue/cataloguelist.h"
+#include "editor/celltablemodel.h"
 #include "editor/settingsbackup.h"
 #include "editor/playlisteditor.h"
 #include "midi/mediaplayer.h"
@@ -122,7 +123,7 @@ private:
     void createClassPanel();
     void createMidiPanel();
     void createMenus();
-    TxxStringGrid *createGrid(QWidget *parent, const QRect &place);
+    TxxStringGrid *createGrid(QWidget *parent, const QRect &place, CellTableModel &cells);
     TxxComboBox *createCombo(const QRect &place, int tag, const QStringList &items);
     TLbSpeedButton *createButton(QWidget *parent, const QRect &place, const QString &caption);
 
@@ -175,6 +176,9 @@ private:
     void endPreviewAndDownloads();
     void finish(int tag);
 
+    CellTableModel m_catalogueCells;
+    CellTableModel m_favoriteCells;
+    CellTableModel m_tuneCells;
     TfrmMain *m_owner;
     SettingsBackup m_backup;
     bool m_quiet = false;

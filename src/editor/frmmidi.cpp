@@ -13,7 +13,6 @@
 #include "dialogs/frmconfirm.h"
 #include "dialogs/frminput.h"
 #include "editor/headerpanel.h"
-#include "midi/playbacksteps.h"
 #include "player/frmmain.h"
 #include "player/playeroptions.h"
 
@@ -38,8 +37,6 @@
 using text::fromCp932;
 
 namespace {
-
-const QColor lime(0, 255, 0);
 
 // Cells of the two lists on the left.
 enum FavCell { FavNameCell = 1, FavCurrentCell = 2 };
@@ -92,17 +89,13 @@ void drawCellText(QPainter &canvas, const QRect &rect, const QString &text)
     canvas.drawText(rect.adjusted(4, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
 }
 
-std::string encodedPath(const QString &path)
-{
-    return QFile::encodeName(path).toStdString();
-}
-
 } // namespace
 
 TfrmMidi::TfrmMidi(TfrmMain *owner)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint)
     , Catalogue()
     , Editor(owner->State, Catalogue)
+    , Preview(owner->State.SampleFilePath, owner->State.TuneFilePath)
     , m_catalogueCells(Catalogue.grid())
     , m_favoriteCells(Editor.favorites())
     , m_tuneCells(Editor.tunes())
@@ -121,36 +114,28 @@ TfrmMidi::TfrmMidi(TfrmMain *owner)
     createMidiPanel();
     createMenus();
 
-    for (THTTPGet *download : {&HTTPGet1, &HTTPGet3}) {
-        download->HostControl = this;
-        download->AcceptTypes = "*/*";
-        download->Agent = THTTPGet::DefaultAgent;
-        download->BinaryData = true;
-        download->UseCache = false;
-        download->WaitThread = true;
-        download->OnProgress = [this](THTTPGet *, int total, int readed) { HTTPGet1Progress(total, readed); };
-    }
+    HTTPGet1.HostControl = this;
+    HTTPGet1.AcceptTypes = "*/*";
+    HTTPGet1.Agent = THTTPGet::DefaultAgent;
+    HTTPGet1.BinaryData = true;
+    HTTPGet1.UseCache = false;
+    HTTPGet1.WaitThread = true;
+    HTTPGet1.OnProgress = [this](THTTPGet *, int total, int readed) { showProgress(total, readed); };
     // A download that a closing window cancelled may still have completed.
     HTTPGet1.OnDoneFile = [this](THTTPGet *, QObject *, const std::string &, int) {
         if (!m_finished)
             timDown2.start();
     };
     HTTPGet1.OnError = [this](THTTPGet *sender, QObject *) { HTTPGet1Error(*sender); };
-    HTTPGet3.OnDoneFile = [this](THTTPGet *, QObject *, const std::string &, int) {
-        if (!m_finished)
-            timDown4.start();
-    };
-    HTTPGet3.OnError = [this](THTTPGet *sender, QObject *) { HTTPGet3Error(*sender); };
+    timDown1.setInterval(50);
+    connect(&timDown1, &QTimer::timeout, this, &TfrmMidi::timDown1Timer);
+    timDown2.setInterval(50);
+    connect(&timDown2, &QTimer::timeout, this, &TfrmMidi::timDown2Timer);
 
-    const auto oneShot = [this](QTimer &timer, int interval, void (TfrmMidi::*handler)()) {
-        timer.setInterval(interval);
-        connect(&timer, &QTimer::timeout, this, handler);
-    };
-    oneShot(timDown1, 50, &TfrmMidi::timDown1Timer);
-    oneShot(timDown2, 50, &TfrmMidi::timDown2Timer);
-    oneShot(timDown4, 200, &TfrmMidi::timDown4Timer);
-    oneShot(timPlay, 35, &TfrmMidi::timPlayTimer);
-    MPlay.OnNotify = [this](QObject *) { MPlayNotify(); };
+    Preview.OnTitle = [this](const QString &title) { lblPlay->setText(title); };
+    Preview.OnTitleColor = [this](const QColor &color) { setTextColour(lblPlay, color); };
+    Preview.OnProgress = [this](int maximum, int position) { showProgress(maximum, position); };
+    Preview.OnError = [this](const QString &message) { showError(message); };
 
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->geometry().center() - QPoint(ClientWidth / 2, ClientHeight / 2));
@@ -420,7 +405,6 @@ void TfrmMidi::FormShow()
     m_backup.take();
     PlayerState &state = m_owner->State;
     cmbWaite->setItemIndex(std::clamp(state.WaitMs / 1000, 0, 9));
-    SamplePath = state.SampleFilePath;
     Editor.EditorModified = false;
     PGB->setValue(0);
     Editor.SelectedFile.clear();
@@ -461,15 +445,15 @@ void TfrmMidi::timDown1Timer()
 {
     timDown1.stop();
     m_busyCursor.setBusy(true);
-    HTTPGet1.FileName = encodedPath(m_owner->State.CatalogueFilePath);
+    HTTPGet1.FileName = QFile::encodeName(m_owner->State.CatalogueFilePath).toStdString();
     HTTPGet1.URL = baseUrl() + "@Midi.DBF";
     HTTPGet1.Download();
 }
 
-void TfrmMidi::HTTPGet1Progress(int totalSize, int readed)
+void TfrmMidi::showProgress(int maximum, int position)
 {
-    PGB->setMaximum(std::max(totalSize, 1));
-    PGB->setValue(std::clamp(readed, 0, PGB->maximum()));
+    PGB->setMaximum(std::max(maximum, 1));
+    PGB->setValue(std::clamp(position, 0, PGB->maximum()));
 }
 
 void TfrmMidi::timDown2Timer()
@@ -826,67 +810,13 @@ void TfrmMidi::btnPlayClick()
 {
     // Without a selected tune there is nothing to fetch: the request would go to the
     // catalogue folder itself.
-    if (Editor.SelectedFile.empty() || HTTPGet3.isBusy())
-        return;
-    btnStopClick();
-    QFile::remove(SamplePath);
-    lblPlay->setText(fromCp932(Editor.SelectedTitle));
-    m_busyCursor.setBusy(true);
-    HTTPGet3.FileName = encodedPath(SamplePath);
-    HTTPGet3.URL = baseUrl() + Editor.SelectedFile;
-    HTTPGet3.Download();
-}
-
-void TfrmMidi::timDown4Timer()
-{
-    m_busyCursor.setBusy(false);
-    timDown4.stop();
-    PGB->setValue(0);
-    timPlay.start();
-    try {
-        StartPlayback(MPlay, SamplePath);
-    } catch (const EMCIDeviceError &) {
-        timPlay.stop();
-    }
-}
-
-void TfrmMidi::timPlayTimer()
-{
-    const bool blue = lblPlay->palette().color(QPalette::WindowText) == QColor(Qt::blue);
-    setTextColour(lblPlay, blue ? lime : QColor(Qt::blue));
-    if (!MPlay.isOpen())
-        return;
-    PGB->setMaximum(std::max(MPlay.Length(), 1));
-    PGB->setValue(std::clamp(MPlay.Position(), 0, PGB->maximum()));
-}
-
-void TfrmMidi::MPlayNotify()
-{
-    if (!TakeEndOfPlayback(MPlay))
-        return;
-    PGB->setValue(0);
-    QFile::remove(m_owner->State.TuneFilePath);
-    timPlay.stop();
-    setTextColour(lblPlay, Qt::blue);
-}
-
-void TfrmMidi::HTTPGet3Error(const THTTPGet &sender)
-{
-    PGB->setValue(0);
-    m_busyCursor.setBusy(false);
-    if (m_finished)
-        return;
-    showError(DownloadErrorText(sender));
+    if (!Editor.SelectedFile.empty())
+        Preview.play(baseUrl() + Editor.SelectedFile, fromCp932(Editor.SelectedTitle));
 }
 
 void TfrmMidi::btnStopClick()
 {
-    timPlay.stop();
-    setTextColour(lblPlay, Qt::blue);
-    if (MPlay.FileName.isEmpty())
-        return;
-    StopPlayback(MPlay);
-    lblPlay->clear();
+    Preview.stop();
 }
 
 void TfrmMidi::lblHELP00Click()
@@ -930,18 +860,16 @@ void TfrmMidi::btnCanClick()
 void TfrmMidi::endPreviewAndDownloads()
 {
     HTTPGet1.Cancel();
-    HTTPGet3.Cancel();
-    btnStopClick();
+    Preview.finish();
 }
 
 void TfrmMidi::finish(int tag)
 {
     m_finished = true;
-    for (QTimer *timer : {&timDown1, &timDown2, &timDown4, &timPlay})
+    for (QTimer *timer : {&timDown1, &timDown2})
         timer->stop();
     Tag = tag;
     qApp->removeEventFilter(this);
-    QFile::remove(SamplePath);
     m_backup.remove();
     QDialog::done(tag);
 }

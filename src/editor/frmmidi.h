@@ -4,9 +4,9 @@
 
 #include "catalogue/cataloguelist.h"
 #include "editor/celltablemodel.h"
-#include "editor/settingsbackup.h"
 #include "editor/playlisteditor.h"
-#include "midi/mediaplayer.h"
+#include "editor/previewplayer.h"
+#include "editor/settingsbackup.h"
 #include "net/httpget.h"
 
 #include <QDialog>
@@ -93,16 +93,12 @@ public:
     QAction *do_DelAll;
 
     THTTPGet HTTPGet1; // the catalogue
-    THTTPGet HTTPGet3; // the preview
-    QTimer timDown1;
-    QTimer timDown2;
-    QTimer timDown4;
-    QTimer timPlay;
-    TMediaPlayer MPlay;
+    QTimer timDown1;   // 50 ms: starts the catalogue's download
+    QTimer timDown2;   // 50 ms: loads the catalogue
 
     CatalogueList Catalogue;
     PlayListEditor Editor;
-    QString SamplePath;
+    PreviewPlayer Preview;
 
     void btnOKClick();
     void btnCanClick();
@@ -132,12 +128,8 @@ private:
     void LoadOptions();
     void timDown1Timer();
     void timDown2Timer();
-    void timDown4Timer();
-    void timPlayTimer();
-    void HTTPGet1Progress(int totalSize, int readed);
+    void showProgress(int maximum, int position);
     void HTTPGet1Error(const THTTPGet &sender);
-    void HTTPGet3Error(const THTTPGet &sender);
-    void MPlayNotify();
     void LoadCatalogue();
     void lblHELP00Click();
     void rbOptionClick(int tag, bool checked);

@@ -285,7 +285,7 @@ TEST_F(EditorWindow, PreviewWithoutASelectedTuneRequestsNothing)
     editor->btnPlayClick();
     testing_support::runEventsFor(100);
     EXPECT_EQ(server.requests().size(), requests);
-    EXPECT_FALSE(QFile::exists(editor->SamplePath));
+    EXPECT_FALSE(QFile::exists(editor->Preview.SamplePath));
 }
 
 TEST_F(EditorWindow, ADoubleClickAddsATuneAndASecondRemovesIt)
@@ -322,7 +322,7 @@ TEST_F(EditorWindow, OkStoresTheEditedListAndGivesTagOne)
     EXPECT_FALSE(editor->isVisible());
     EXPECT_NE(readFile(ini).find("[MIDI_list]\r\n1=a.mid\r\n2=b.mid\r\n"), std::string::npos) << readFile(ini);
     EXPECT_FALSE(QFile::exists(exe + QStringLiteral(".def")));
-    EXPECT_FALSE(QFile::exists(editor->SamplePath));
+    EXPECT_FALSE(QFile::exists(editor->Preview.SamplePath));
 }
 
 TEST_F(EditorWindow, CancelAfterAnOptionChangeAsksNothingAndPutsTheFileBack)
@@ -423,8 +423,8 @@ TEST_F(EditorWindow, APreviewDownloadErrorShowsTheErrorAndResetsTheProgress)
     ASSERT_TRUE(waitUntil([this] { return editor->lblMID01->text() == QStringLiteral("通信エラー！！"); }));
     EXPECT_EQ(requestedPaths().back(), "gone.mid");
     EXPECT_EQ(editor->PGB->value(), 0);
-    EXPECT_FALSE(editor->timPlay.isActive());
-    EXPECT_TRUE(editor->MPlay.FileName.isEmpty());
+    EXPECT_FALSE(editor->Preview.timPlay.isActive());
+    EXPECT_TRUE(editor->Preview.MPlay.FileName.isEmpty());
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
@@ -434,21 +434,21 @@ TEST_F(EditorWindow, APreviewPlaysToItsEndAndKeepsItsTitleInBlue)
     openLoadedEditor();
     writeFile(player->State.TuneFilePath, "old tune");
     QTest::keyClick(editor->sgdMidi, Qt::Key_Space);
-    ASSERT_TRUE(waitUntil([this] { return editor->timPlay.isActive(); }));
+    ASSERT_TRUE(waitUntil([this] { return editor->Preview.timPlay.isActive(); }));
     EXPECT_EQ(requestedPaths().back(), "c.mid");
     EXPECT_EQ(editor->lblPlay->text(), QStringLiteral("Aria"));
 
-    ASSERT_TRUE(waitUntil([this] { return !editor->timPlay.isActive(); }, 20000));
-    EXPECT_TRUE(editor->MPlay.FileName.isEmpty());
+    ASSERT_TRUE(waitUntil([this] { return !editor->Preview.timPlay.isActive(); }, 20000));
+    EXPECT_TRUE(editor->Preview.MPlay.FileName.isEmpty());
     EXPECT_EQ(editor->lblPlay->text(), QStringLiteral("Aria"));
     EXPECT_EQ(editor->lblPlay->palette().color(QPalette::WindowText), QColor(Qt::blue));
     EXPECT_EQ(editor->PGB->value(), 0);
     EXPECT_FALSE(QFile::exists(player->State.TuneFilePath));
 
     // Closing deletes the preview file.
-    ASSERT_TRUE(QFile::exists(editor->SamplePath));
+    ASSERT_TRUE(QFile::exists(editor->Preview.SamplePath));
     editor->btnCan->Click();
-    EXPECT_FALSE(QFile::exists(editor->SamplePath));
+    EXPECT_FALSE(QFile::exists(editor->Preview.SamplePath));
 }
 
 TEST_F(EditorWindow, TheLastFavouriteIsNeverDeleted)
@@ -596,13 +596,13 @@ TEST_F(EditorWindow, OkDuringAPreviewDownloadEndsItAndNothingPlaysAfterwards)
     poll.start();
     QTest::keyClick(editor->sgdMidi, Qt::Key_Space);
 
-    EXPECT_FALSE(editor->HTTPGet3.isBusy()) << "the preview download ended with the window";
+    EXPECT_FALSE(editor->Preview.HTTPGet3.isBusy()) << "the preview download ended with the window";
     EXPECT_FALSE(editor->isVisible());
     EXPECT_EQ(editor->Tag, 1);
     testing_support::runEventsFor(400);
-    EXPECT_FALSE(editor->MPlay.isOpen());
+    EXPECT_FALSE(editor->Preview.MPlay.isOpen());
     EXPECT_TRUE(waitUntil([this] { return server.openConnections() == 0; }));
-    EXPECT_FALSE(QFile::exists(editor->SamplePath));
+    EXPECT_FALSE(QFile::exists(editor->Preview.SamplePath));
 }
 
 TEST_F(EditorWindow, ClosingTheWindowByOtherMeansCancels)

@@ -1,7 +1,6 @@
 #include "editor/frmmidi.h"
 
 #include "app/application.h"
-#include "app/cursors.h"
 #include "app/settings.h"
 #include "app/text.h"
 #include "catalogue/cataloguefile.h"
@@ -12,6 +11,7 @@
 #include "controls/xxstringgrid.h"
 #include "dialogs/frmconfirm.h"
 #include "dialogs/frminput.h"
+#include "editor/editorgrid.h"
 #include "editor/headerpanel.h"
 #include "player/frmmain.h"
 #include "player/playeroptions.h"
@@ -23,73 +23,15 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
-#include <QMouseEvent>
-#include <QPainter>
 #include <QProgressBar>
 #include <QScreen>
-#include <QStyle>
 
 #include <algorithm>
 #include <stdexcept>
 
 using text::fromCp932;
-
-namespace {
-
-// Cells of the two lists on the left.
-enum FavCell { FavNameCell = 1, FavCurrentCell = 2 };
-enum TuneCell { TuneTitleCell = 1, TuneFileCell = 2 };
-
-QWidget *createPanel(QWidget *parent, const QRect &place, const QColor &colour)
-{
-    auto *panel = new QWidget(parent);
-    panel->setGeometry(place);
-    panel->setAutoFillBackground(true);
-    QPalette pal = panel->palette();
-    pal.setColor(QPalette::Window, colour);
-    panel->setPalette(pal);
-    return panel;
-}
-
-void setTextColour(QWidget *widget, const QColor &colour)
-{
-    QPalette pal = widget->palette();
-    pal.setColor(QPalette::WindowText, colour);
-    widget->setPalette(pal);
-}
-
-QLabel *createLabel(QWidget *parent, const QRect &place, const QString &text, bool bold,
-                    const QColor &colour = Qt::black)
-{
-    auto *label = new QLabel(text, parent);
-    label->setGeometry(place);
-    label->setTextFormat(Qt::PlainText);
-    QFont font = label->font();
-    font.setBold(bold);
-    label->setFont(font);
-    setTextColour(label, colour);
-    return label;
-}
-
-QFont cellFont(const QFont &base, bool bold)
-{
-    QFont font = base;
-    font.setPointSize(10);
-    font.setBold(bold);
-    return font;
-}
-
-// Text drawn as every list of the window draws it: clipped to its cell, 4 pixels in from
-// the left and 2 from the top.
-void drawCellText(QPainter &canvas, const QRect &rect, const QString &text)
-{
-    canvas.setClipRect(rect);
-    canvas.drawText(rect.adjusted(4, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
-}
-
-} // namespace
 
 TfrmMidi::TfrmMidi(TfrmMain *owner)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint)
@@ -102,18 +44,106 @@ TfrmMidi::TfrmMidi(TfrmMain *owner)
     , m_owner(owner)
     , m_backup(owner->State)
 {
-    setWindowTitle(QStringLiteral("Quavelo の設定"));
-    setFixedSize(ClientWidth, ClientHeight);
-    QFont face(QStringLiteral("ＭＳ Ｐゴシック"));
-    face.setPixelSize(12);
-    setFont(face);
+    setupControls(this, &m_catalogueCells, &m_favoriteCells, &m_tuneCells);
+    lblTune->setText(Catalogue.tuneCountText());
+    lblFavNo->setText(Editor.favoriteCountText());
+    lblLstNo->setText(Editor.tuneCountText());
+    connectControls();
+    connectLists();
+    connectDownloads();
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->geometry().center() - QPoint(ClientWidth / 2, ClientHeight / 2));
+}
 
-    createTopPanel();
-    createMenuPanel();
-    createClassPanel();
-    createMidiPanel();
-    createMenus();
+TfrmMidi::~TfrmMidi()
+{
+    qApp->removeEventFilter(this);
+}
 
+void TfrmMidi::connectControls()
+{
+    for (TxxLabel *link : {imgHELP00, lblHELP00})
+        link->OnClick = [this](TxxLabel *) { OpenOnlineManual(m_owner->State.SettingsBase); };
+    btnOK->OnClick = [this](TLbSpeedButton *) { btnOKClick(); };
+    btnCan->OnClick = [this](TLbSpeedButton *) { btnCanClick(); };
+    btnPlay->OnClick = [this](TLbSpeedButton *) { btnPlayClick(); };
+    btnStop->OnClick = [this](TLbSpeedButton *) { btnStopClick(); };
+    btnAddFav->OnClick = [this](TLbSpeedButton *) { addFavorite(); };
+    for (TLbSpeedButton *button : {btnUp, btnDown})
+        button->OnClick = [this](TLbSpeedButton *sender) { moveTune(sender->Tag); };
+
+    for (int i = 0; i < int(rbOptions.size()); ++i) {
+        const int tag = i + 1;
+        connect(rbOptions[std::size_t(i)], &QCheckBox::clicked, this,
+                [this, tag](bool checked) { rbOptionClick(tag, checked); });
+    }
+    for (TxxComboBox *combo : {cmbWaite, cmbSkin}) {
+        combo->OnChange = [this](TxxComboBox *sender) { cmbWaiteChange(sender); };
+        combo->OnCloseUp = [this](TxxComboBox *) { sgdMidi->setFocus(); };
+        combo->OnDrawItem = PaintOptionComboItem;
+    }
+    for (HeaderPanel *panel : pnlHeaders) {
+        if (panel->Tag > 0)
+            panel->OnClick = [this](HeaderPanel *sender) { SortCatalogue(sender->Tag); };
+    }
+
+    connect(do_Play, &QAction::triggered, this, [this] {
+        sgdMidiClick();
+        btnPlayClick();
+    });
+    connect(do_Play1, &QAction::triggered, this, [this] {
+        sgdListClick();
+        btnPlayClick();
+    });
+    for (QAction *stop : {do_Stop, do_Stop1})
+        connect(stop, &QAction::triggered, this, &TfrmMidi::btnStopClick);
+    connect(do_Rename, &QAction::triggered, this, &TfrmMidi::renameFavorite);
+    connect(do_AddFav, &QAction::triggered, this, &TfrmMidi::addFavorite);
+    connect(do_DelFav, &QAction::triggered, this, &TfrmMidi::deleteFavorite);
+    connect(do_DelList, &QAction::triggered, this, &TfrmMidi::removeTune);
+    connect(do_DelAll, &QAction::triggered, this, &TfrmMidi::removeAllTunes);
+}
+
+void TfrmMidi::connectLists()
+{
+    GridBehaviour catalogue;
+    catalogue.paint = [this](const CellPaint &paint, int row, int column) {
+        PaintCatalogueCell(paint, Catalogue, row, column);
+    };
+    catalogue.select = [this](int row) { Catalogue.selectRow(row); };
+    catalogue.selectionStep = [this] { sgdMidiClick(); };
+    catalogue.activate = [this] { toggleCatalogueTune(); };
+    catalogue.left = sgdList;
+    catalogue.menu = mnuMidi;
+    m_catalogueList = new EditorGrid(sgdMidi, Catalogue.grid(), std::move(catalogue));
+
+    GridBehaviour favorites;
+    favorites.paint = [this](const CellPaint &paint, int row, int column) {
+        PaintFavoriteCell(paint, Editor.favorites(), row, column);
+    };
+    favorites.select = [this](int row) { Editor.selectFavoriteRow(row); };
+    favorites.selectionStep = [this] { sgdFavClick(); };
+    favorites.activate = [this] { renameFavorite(); };
+    favorites.remove = [this] { deleteFavorite(); };
+    favorites.right = sgdMidi;
+    favorites.menu = mnuFav;
+    m_favoriteList = new EditorGrid(sgdFav, Editor.favorites(), std::move(favorites));
+
+    GridBehaviour tunes;
+    tunes.paint = [this](const CellPaint &paint, int row, int column) {
+        PaintTuneCell(paint, Editor.tunes(), row, column);
+    };
+    tunes.select = [this](int row) { Editor.selectTuneRow(row); };
+    tunes.selectionStep = [this] { sgdListClick(); };
+    tunes.activate = [this] { scrollCatalogueToTune(); };
+    tunes.remove = [this] { removeTune(); };
+    tunes.right = sgdMidi;
+    tunes.menu = mnuList;
+    m_tuneList = new EditorGrid(sgdList, Editor.tunes(), std::move(tunes));
+}
+
+void TfrmMidi::connectDownloads()
+{
     HTTPGet1.HostControl = this;
     HTTPGet1.AcceptTypes = "*/*";
     HTTPGet1.Agent = THTTPGet::DefaultAgent;
@@ -133,252 +163,9 @@ TfrmMidi::TfrmMidi(TfrmMain *owner)
     connect(&timDown2, &QTimer::timeout, this, &TfrmMidi::timDown2Timer);
 
     Preview.OnTitle = [this](const QString &title) { lblPlay->setText(title); };
-    Preview.OnTitleColor = [this](const QColor &color) { setTextColour(lblPlay, color); };
+    Preview.OnTitleColor = [this](const QColor &color) { SetTextColour(lblPlay, color); };
     Preview.OnProgress = [this](int maximum, int position) { showProgress(maximum, position); };
     Preview.OnError = [this](const QString &message) { showError(message); };
-
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->geometry().center() - QPoint(ClientWidth / 2, ClientHeight / 2));
-}
-
-TfrmMidi::~TfrmMidi()
-{
-    qApp->removeEventFilter(this);
-}
-
-TLbSpeedButton *TfrmMidi::createButton(QWidget *parent, const QRect &place, const QString &caption)
-{
-    auto *button = new TLbSpeedButton(parent);
-    button->setGeometry(place);
-    button->setStyle(bsModern);
-    button->setCaption(caption);
-    button->setColor(clSpeedButtonFace);
-    button->setLightColor(clSpeedButtonFace);
-    button->setHotTrackColor(clSpeedButtonHot);
-    button->setShadowColor(clSilver);
-    button->setAlignment(taCenter);
-    button->setCursor(AppCursor(HandCursor));
-    return button;
-}
-
-void TfrmMidi::createTopPanel()
-{
-    pnlTop = createPanel(this, {0, 0, ClientWidth, 27}, QColor(221, 227, 240));
-    const QString manual = QStringLiteral("オンラインマニュアル");
-
-    imgHELP00 = new TxxLabel(pnlTop);
-    imgHELP00->setGeometry(6, 5, 16, 16);
-    imgHELP00->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxQuestion).pixmap(16, 16));
-    lblHELP00 = new TxxLabel(pnlTop);
-    lblHELP00->setGeometry(25, 7, 120, 14);
-    lblHELP00->setText(manual);
-    QFont arial(QStringLiteral("Arial"));
-    arial.setPixelSize(11);
-    arial.setUnderline(true);
-    lblHELP00->setFont(arial);
-    setTextColour(lblHELP00, QColor(0, 0, 255));
-    for (TxxLabel *link : {imgHELP00, lblHELP00}) {
-        link->setToolTip(manual);
-        link->setCursor(AppCursor(HelpCursor));
-        link->OnClick = [this](TxxLabel *) { lblHELP00Click(); };
-    }
-
-    lblMID00 = createLabel(pnlTop, {160, 7, 62, 14}, QStringLiteral("現在の曲 :"), true);
-    lblMID01 = createLabel(pnlTop, {224, 7, 500, 14}, QString(), true, Qt::blue);
-
-    btnOK = createButton(pnlTop, {ClientWidth - 150, 3, 70, 21}, QStringLiteral("決 定"));
-    btnOK->Tag = 1;
-    btnOK->setToolTip(QStringLiteral("MIDIを決定する"));
-    btnOK->setFontColor(clBlue);
-    btnOK->OnClick = [this](TLbSpeedButton *) { btnOKClick(); };
-    btnCan = createButton(pnlTop, {ClientWidth - 76, 3, 70, 21}, QStringLiteral("ｷｬﾝｾﾙ"));
-    btnCan->Tag = 2;
-    btnCan->setFontColor(clRed);
-    btnCan->OnClick = [this](TLbSpeedButton *) { btnCanClick(); };
-    for (TLbSpeedButton *button : {btnOK, btnCan}) {
-        QFont bold = button->font();
-        bold.setBold(true);
-        button->setFont(bold);
-    }
-}
-
-TxxComboBox *TfrmMidi::createCombo(const QRect &place, int tag, const QStringList &items)
-{
-    auto *combo = new TxxComboBox(pnlMenu);
-    combo->setGeometry(place);
-    combo->Tag = tag;
-    combo->addItems(items);
-    combo->setItemHeight(14);
-    combo->setMaxVisibleItems(16);
-    combo->setWheelActive(true);
-    combo->setAttribute(Qt::WA_InputMethodEnabled, false);
-    combo->setCursor(AppCursor(HandCursor));
-    combo->OnChange = [this](TxxComboBox *sender) { cmbWaiteChange(sender); };
-    combo->OnCloseUp = [this](TxxComboBox *) { sgdMidi->setFocus(); };
-    combo->OnDrawItem = [this](TxxComboBox *sender, int index, QPainter &canvas, const QRect &rect,
-                               TOwnerDrawState state) { cmbWaiteDrawItem(sender, index, canvas, rect, state.toInt()); };
-    return combo;
-}
-
-void TfrmMidi::createMenuPanel()
-{
-    pnlMenu = createPanel(this, {0, 27, ClientWidth, 54}, QColor(230, 231, 236));
-
-    const char *captions[] = {"オートシャッフル", "起動時自動再生", "起動時最小化", "常に前面に表示"};
-    for (int i = 0; i < 4; ++i) {
-        auto *box = new QCheckBox(QString::fromUtf8(captions[i]), pnlMenu);
-        box->setGeometry(8 + (i / 2) * 124, 6 + (i % 2) * 24, 120, 18);
-        box->setCursor(AppCursor(HandCursor));
-        const int tag = i + 1;
-        connect(box, &QCheckBox::clicked, this, [this, tag](bool checked) { rbOptionClick(tag, checked); });
-        rbOptions[std::size_t(i)] = box;
-    }
-
-    lblWaite = createLabel(pnlMenu, {258, 9, 100, 14}, QStringLiteral("曲間ギャップ :"), false);
-    lblWaite->setToolTip(QStringLiteral("曲間の無音時間の設定"));
-    QStringList digits;
-    for (int i = 0; i < 10; ++i)
-        digits << QString(QChar(0xFF10 + i));
-    cmbWaite = createCombo({360, 5, 86, 20}, 0, digits);
-    cmbWaite->setToolTip(lblWaite->toolTip());
-    lblSkin = createLabel(pnlMenu, {258, 33, 100, 14}, QStringLiteral("プレーヤースキン :"), false);
-    cmbSkin = createCombo({360, 29, 86, 20}, 1, {QStringLiteral("ブラック"), QStringLiteral("シルバー")});
-
-    btnPlay = createButton(pnlMenu, {456, 5, 50, 21}, QStringLiteral("再生"));
-    btnPlay->setToolTip(QStringLiteral("演奏の開始 (スペースキー)"));
-    btnPlay->OnClick = [this](TLbSpeedButton *) { btnPlayClick(); };
-    btnStop = createButton(pnlMenu, {510, 5, 50, 21}, QStringLiteral("停止"));
-    btnStop->setToolTip(QStringLiteral("演奏の停止"));
-    btnStop->OnClick = [this](TLbSpeedButton *) { btnStopClick(); };
-    PGB = new QProgressBar(pnlMenu);
-    PGB->setGeometry(456, 32, 104, 14);
-    PGB->setRange(0, 100);
-    PGB->setValue(0);
-    PGB->setTextVisible(false);
-
-    lblPlay00 = createLabel(pnlMenu, {572, 9, 76, 14}, QStringLiteral("演奏中の曲 :"), false);
-    lblPlay = createLabel(pnlMenu, {650, 9, 240, 14}, QString(), true, Qt::blue);
-    lblTune = createLabel(pnlMenu, {650, 33, 238, 14}, Catalogue.tuneCountText(), false);
-    lblTune->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-}
-
-TxxStringGrid *TfrmMidi::createGrid(QWidget *parent, const QRect &place, CellTableModel &cells)
-{
-    auto *grid = new TxxStringGrid(parent);
-    grid->setModel(&cells);
-    grid->setGeometry(place);
-    grid->setCursor(AppCursor(HandCursor));
-    grid->OnMouseWheel = [this](TxxStringGrid *sender, int wheel) { gridMouseWheel(sender, wheel); };
-    grid->installEventFilter(this);
-    grid->viewport()->installEventFilter(this);
-    grid->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this, grid](const QModelIndex &current) {
-                if (!m_quiet && current.isValid())
-                    gridRowMoved(grid, current.row());
-            });
-    return grid;
-}
-
-void TfrmMidi::createClassPanel()
-{
-    pnlClass = createPanel(this, {0, 81, 241, ClientHeight - 81}, QColor(230, 231, 236));
-
-    lblMSG = createLabel(pnlClass, {8, 9, 60, 14}, QStringLiteral("お気に入り"), true);
-    lblFavNo = createLabel(pnlClass, {70, 9, 80, 14}, Editor.favoriteCountText(), false);
-    btnAddFav = createButton(pnlClass, {183, 4, 50, 21}, QStringLiteral("追加"));
-    btnAddFav->setToolTip(QStringLiteral("お気に入りの追加"));
-    btnAddFav->OnClick = [this](TLbSpeedButton *) { addFavorite(); };
-    sgdFav = createGrid(pnlClass, {6, 28, 227, 96}, m_favoriteCells);
-    sgdFav->setColWidths(0, 26);
-    sgdFav->setColWidths(1, sgdFav->width() - 28);
-    sgdFav->setColWidths(2, 0);
-    sgdFav->OnDrawCell = [this](TxxStringGrid *, int column, int row, QPainter &canvas, const QRect &rect,
-                                TGridDrawState state) { sgdFavDrawCell(column, row, canvas, rect, state & gdSelected); };
-
-    lblFav = createLabel(pnlClass, {8, 141, 70, 14}, QStringLiteral("プレイリスト"), true);
-    lblLstNo = createLabel(pnlClass, {80, 141, 110, 14}, Editor.tuneCountText(), false);
-    btnUp = createButton(pnlClass, {193, 136, 20, 21}, QStringLiteral("▲"));
-    btnUp->Tag = 1;
-    btnUp->setToolTip(QStringLiteral("上に移動"));
-    btnDown = createButton(pnlClass, {213, 136, 20, 21}, QStringLiteral("▼"));
-    btnDown->Tag = 2;
-    btnDown->setToolTip(QStringLiteral("下に移動"));
-    for (TLbSpeedButton *button : {btnUp, btnDown})
-        button->OnClick = [this](TLbSpeedButton *sender) { moveTune(sender->Tag); };
-    sgdList = createGrid(pnlClass, {6, 160, 227, 343}, m_tuneCells);
-    sgdList->setColWidths(0, 26);
-    sgdList->setColWidths(1, sgdList->width() - 28);
-    sgdList->setColWidths(2, 0);
-    sgdList->OnDrawCell = [this](TxxStringGrid *, int column, int row, QPainter &canvas, const QRect &rect,
-                                 TGridDrawState state) { sgdListDrawCell(column, row, canvas, rect, state & gdSelected); };
-}
-
-void TfrmMidi::createMidiPanel()
-{
-    pnlMidi = createPanel(this, {241, 81, ClientWidth - 241, ClientHeight - 81}, QColor(230, 231, 236));
-
-    struct Header { int left; int width; const char *caption; };
-    const Header headers[] = {{7, 30, "No"},       {34, 216, "曲名"},    {249, 150, "作曲"},
-                              {398, 100, "楽器"},  {497, 90, "ジャンル"}, {586, 62, "時間"}};
-    sgdMidi = createGrid(pnlMidi, {7, 28, 641, 476}, m_catalogueCells);
-    for (int tag = 0; tag < 6; ++tag) {
-        auto *panel = new HeaderPanel(pnlMidi, tag);
-        panel->setGeometry(headers[tag].left, 7, headers[tag].width, 22);
-        panel->setText(QString::fromUtf8(headers[tag].caption));
-        panel->setCursor(AppCursor(HandCursor));
-        if (tag > 0) {
-            panel->setToolTip(QStringLiteral("クリックで並べ替えします"));
-            panel->OnClick = [this](HeaderPanel *sender) { SortCatalogue(sender->Tag); };
-        }
-        sgdMidi->setColWidths(tag, headers[tag].width - 2);
-        pnlHeaders[std::size_t(tag)] = panel;
-    }
-    sgdMidi->setColWidths(CellFileName, 0);
-    sgdMidi->setColWidths(CellMark, 0);
-    sgdMidi->OnDrawCell = [this](TxxStringGrid *, int column, int row, QPainter &canvas, const QRect &rect,
-                                 TGridDrawState state) { sgdMidiDrawCell(column, row, canvas, rect, state & gdSelected); };
-}
-
-void TfrmMidi::createMenus()
-{
-    mnuMidi = new QMenu(this);
-    do_Play = mnuMidi->addAction(QStringLiteral("再生する"));
-    do_Stop = mnuMidi->addAction(QStringLiteral("停止する"));
-    connect(do_Play, &QAction::triggered, this, [this] {
-        sgdMidiClick();
-        btnPlayClick();
-    });
-    connect(do_Stop, &QAction::triggered, this, &TfrmMidi::btnStopClick);
-
-    mnuFav = new QMenu(this);
-    do_Rename = mnuFav->addAction(QStringLiteral("名前の変更"));
-    do_AddFav = mnuFav->addAction(QStringLiteral("お気に入りの追加"));
-    mnuFav->addSeparator();
-    do_DelFav = mnuFav->addAction(QStringLiteral("お気に入りの削除"));
-    connect(do_Rename, &QAction::triggered, this, &TfrmMidi::renameFavorite);
-    connect(do_AddFav, &QAction::triggered, this, &TfrmMidi::addFavorite);
-    connect(do_DelFav, &QAction::triggered, this, &TfrmMidi::deleteFavorite);
-
-    mnuList = new QMenu(this);
-    do_Play1 = mnuList->addAction(QStringLiteral("再生する"));
-    do_Stop1 = mnuList->addAction(QStringLiteral("停止する"));
-    mnuList->addSeparator();
-    do_DelList = mnuList->addAction(QStringLiteral("プレイリストから削除"));
-    do_DelAll = mnuList->addAction(QStringLiteral("プレイリストの全削除"));
-    connect(do_Play1, &QAction::triggered, this, [this] {
-        sgdListClick();
-        btnPlayClick();
-    });
-    connect(do_Stop1, &QAction::triggered, this, &TfrmMidi::btnStopClick);
-    connect(do_DelList, &QAction::triggered, this, &TfrmMidi::removeTune);
-    connect(do_DelAll, &QAction::triggered, this, &TfrmMidi::removeAllTunes);
-
-    const std::pair<TxxStringGrid *, QMenu *> menus[] = {{sgdMidi, mnuMidi}, {sgdFav, mnuFav}, {sgdList, mnuList}};
-    for (const auto &[grid, menu] : menus) {
-        connect(grid, &QWidget::customContextMenuRequested, this,
-                [grid = grid, menu = menu](const QPoint &at) { menu->popup(grid->viewport()->mapToGlobal(at)); });
-    }
 }
 
 // Showing ----------------------------------------------------------------------------
@@ -403,8 +190,7 @@ void TfrmMidi::hideEvent(QHideEvent *event)
 void TfrmMidi::FormShow()
 {
     m_backup.take();
-    PlayerState &state = m_owner->State;
-    cmbWaite->setItemIndex(std::clamp(state.WaitMs / 1000, 0, 9));
+    cmbWaite->setItemIndex(std::clamp(m_owner->State.WaitMs / 1000, 0, 9));
     Editor.EditorModified = false;
     PGB->setValue(0);
     Editor.SelectedFile.clear();
@@ -429,7 +215,7 @@ void TfrmMidi::LoadOptions()
 {
     m_quiet = true;
     cmbSkin->setItemIndex(std::clamp(m_owner->State.SkinIndex, 0, 1));
-    for (int tag = 1; tag <= 4; ++tag)
+    for (int tag = 1; tag <= int(rbOptions.size()); ++tag)
         rbOptions[std::size_t(tag - 1)]->setChecked(ReadPlayerOption(m_owner->State.SettingsBase, PlayerOption(tag)));
     m_quiet = false;
 }
@@ -448,12 +234,6 @@ void TfrmMidi::timDown1Timer()
     HTTPGet1.FileName = QFile::encodeName(m_owner->State.CatalogueFilePath).toStdString();
     HTTPGet1.URL = baseUrl() + "@Midi.DBF";
     HTTPGet1.Download();
-}
-
-void TfrmMidi::showProgress(int maximum, int position)
-{
-    PGB->setMaximum(std::max(maximum, 1));
-    PGB->setValue(std::clamp(position, 0, PGB->maximum()));
 }
 
 void TfrmMidi::timDown2Timer()
@@ -492,15 +272,14 @@ void TfrmMidi::LoadCatalogue()
 
 void TfrmMidi::SortCatalogue(int column)
 {
-    if (!Catalogue.SortCatalogue(column))
-        return;
-    showCatalogueRows();
+    if (Catalogue.SortCatalogue(column))
+        showCatalogueRows();
 }
 
 void TfrmMidi::showCatalogueRows()
 {
     m_catalogueCells.rowsReplaced();
-    selectRowQuietly(sgdMidi, Catalogue.grid().selectedRow());
+    m_catalogueList->showSelection();
     for (HeaderPanel *panel : pnlHeaders)
         panel->setActiveLook(panel->Tag > 0 && panel->Tag == Catalogue.ActiveColumn);
 }
@@ -509,19 +288,12 @@ void TfrmMidi::showLists()
 {
     m_favoriteCells.rowsReplaced();
     m_tuneCells.rowsReplaced();
-    selectRowQuietly(sgdFav, Editor.favorites().selectedRow());
-    selectRowQuietly(sgdList, Editor.tunes().selectedRow());
+    m_favoriteList->showSelection();
+    m_tuneList->showSelection();
     lblFavNo->setText(Editor.favoriteCountText());
     lblLstNo->setText(Editor.tuneCountText());
     // The marks of the catalogue may have changed with the play list.
     sgdMidi->viewport()->update();
-}
-
-void TfrmMidi::selectRowQuietly(TxxStringGrid *grid, int row)
-{
-    m_quiet = true;
-    grid->setRow(row);
-    m_quiet = false;
 }
 
 void TfrmMidi::showSelectedTitle()
@@ -529,135 +301,23 @@ void TfrmMidi::showSelectedTitle()
     QFont bold = lblMID01->font();
     bold.setBold(true);
     lblMID01->setFont(bold);
-    setTextColour(lblMID01, Qt::blue);
+    SetTextColour(lblMID01, Qt::blue);
     lblMID01->setText(fromCp932(Editor.SelectedTitle));
 }
 
 void TfrmMidi::showError(const QString &message)
 {
-    setTextColour(lblMID01, Qt::red);
+    SetTextColour(lblMID01, Qt::red);
     lblMID01->setText(message);
 }
 
+void TfrmMidi::showProgress(int maximum, int position)
+{
+    PGB->setMaximum(std::max(maximum, 1));
+    PGB->setValue(std::clamp(position, 0, PGB->maximum()));
+}
+
 // The lists ---------------------------------------------------------------------------
-
-void TfrmMidi::sgdMidiDrawCell(int column, int row, QPainter &canvas, const QRect &rect, bool selected)
-{
-    const CellTable &table = Catalogue.grid();
-    canvas.fillRect(rect, selected ? QColor(235, 177, 234) : palette().color(QPalette::Base));
-    if (row >= table.rowCount())
-        return;
-    canvas.setFont(cellFont(font(), false));
-    canvas.setPen(Catalogue.isMarked(row) && column != CellNumber ? Qt::blue : Qt::black);
-    drawCellText(canvas, rect, fromCp932(CatalogueDisplayText(table, row, column)));
-}
-
-void TfrmMidi::sgdFavDrawCell(int column, int row, QPainter &canvas, const QRect &rect, bool selected)
-{
-    const CellTable &table = Editor.favorites();
-    canvas.fillRect(rect, selected ? QColor(205, 237, 203) : palette().color(QPalette::Base));
-    if (row >= table.rowCount())
-        return;
-    const bool current = table.cell(row, FavCurrentCell) == "1" && column != 0;
-    canvas.setFont(cellFont(font(), current));
-    canvas.setPen(current ? Qt::blue : Qt::black);
-    const std::string text = column == 0 ? RunningNumberOf(table, row) : table.cell(row, column);
-    drawCellText(canvas, rect, fromCp932(text));
-}
-
-void TfrmMidi::sgdListDrawCell(int column, int row, QPainter &canvas, const QRect &rect, bool selected)
-{
-    const CellTable &table = Editor.tunes();
-    canvas.fillRect(rect, selected ? QColor(198, 194, 254) : palette().color(QPalette::Base));
-    if (row >= table.rowCount())
-        return;
-    canvas.setFont(cellFont(font(), false));
-    canvas.setPen(Qt::black);
-    const std::string text = column == 0 ? RunningNumberOf(table, row) : table.cell(row, column);
-    drawCellText(canvas, rect, fromCp932(text));
-}
-
-void TfrmMidi::gridMouseWheel(TxxStringGrid *grid, int wheel)
-{
-    if (wheel != -1 && wheel != 1)
-        return;
-    grid->setTopRow(WheelTopRow(grid->TopRow(), grid->RowCount(), grid->VisibleRowCount(), wheel > 0));
-}
-
-// Any button selects the row under the pointer; a left click then runs the grid's
-// selection step, a right click only selects before its menu opens.
-bool TfrmMidi::gridMouse(TxxStringGrid *grid, QEvent *event)
-{
-    auto *mouse = static_cast<QMouseEvent *>(event);
-    const bool doubleClick = event->type() == QEvent::MouseButtonDblClick;
-    const int row = grid->RowAt(mouse->position().toPoint());
-    // The second press of a double-click selects as any press does.
-    if (row >= 0 && !(doubleClick && row == grid->Row())) {
-        selectRowQuietly(grid, row);
-        if (grid == sgdMidi)
-            Catalogue.selectRow(row);
-        else if (grid == sgdFav)
-            Editor.selectFavoriteRow(row);
-        else
-            Editor.selectTuneRow(row);
-        if (mouse->button() == Qt::LeftButton)
-            gridRowMoved(grid, row);
-    }
-    grid->setFocus();
-    if (doubleClick && mouse->button() == Qt::LeftButton)
-        gridActivated(grid);
-    return true;
-}
-
-void TfrmMidi::gridRowMoved(TxxStringGrid *grid, int row)
-{
-    if (grid == sgdMidi) {
-        Catalogue.selectRow(row);
-        sgdMidiClick();
-    } else if (grid == sgdList) {
-        Editor.selectTuneRow(row);
-        sgdListClick();
-    } else {
-        Editor.selectFavoriteRow(row);
-        sgdFavClick();
-    }
-}
-
-void TfrmMidi::gridActivated(TxxStringGrid *grid)
-{
-    if (grid == sgdMidi)
-        toggleCatalogueTune();
-    else if (grid == sgdFav)
-        renameFavorite();
-    else if (Editor.scrollCatalogueToTune())
-        selectRowQuietly(sgdMidi, Catalogue.grid().selectedRow());
-}
-
-bool TfrmMidi::gridKey(TxxStringGrid *grid, int key)
-{
-    switch (key) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        gridActivated(grid);
-        return true;
-    case Qt::Key_Delete:
-        if (grid == sgdFav)
-            deleteFavorite();
-        else if (grid == sgdList)
-            removeTune();
-        return true;
-    case Qt::Key_Left:
-        if (grid == sgdMidi)
-            sgdList->setFocus();
-        return true;
-    case Qt::Key_Right:
-        if (grid != sgdMidi)
-            sgdMidi->setFocus();
-        return true;
-    default:
-        return false;
-    }
-}
 
 void TfrmMidi::sgdMidiClick()
 {
@@ -676,7 +336,7 @@ void TfrmMidi::sgdFavClick()
     if (Editor.switchFavorite(Editor.favorites().selectedRow()))
         showLists();
     else
-        selectRowQuietly(sgdFav, Editor.favorites().selectedRow());
+        m_favoriteList->showSelection();
 }
 
 void TfrmMidi::toggleCatalogueTune()
@@ -686,12 +346,18 @@ void TfrmMidi::toggleCatalogueTune()
     showSelectedTitle();
 }
 
+void TfrmMidi::scrollCatalogueToTune()
+{
+    if (Editor.scrollCatalogueToTune())
+        m_catalogueList->showSelection();
+}
+
 void TfrmMidi::renameFavorite()
 {
     const int row = Editor.favorites().selectedRow();
     TfrmInput dialog(this, m_owner->State.FavNames);
     dialog.lblTitle->setText(QStringLiteral("名前の変更"));
-    dialog.edtInp->setText(fromCp932(Editor.favorites().cell(row, FavNameCell)));
+    dialog.edtInp->setText(fromCp932(Editor.favorites().cell(row, FavoriteName)));
     dialog.exec();
     if (dialog.Tag != 1)
         return;
@@ -776,34 +442,6 @@ void TfrmMidi::cmbWaiteChange(TxxComboBox *sender)
     }
 }
 
-void TfrmMidi::cmbWaiteDrawItem(TxxComboBox *sender, int index, QPainter &canvas, const QRect &rect, int state)
-{
-    const bool closedBox = state & odComboBoxEdit;
-    canvas.fillRect(rect, (state & odSelected) && !closedBox ? QColor(198, 194, 254) : QColor(Qt::white));
-    if (index < 0 || index >= sender->count())
-        return;
-    QFont font(QStringLiteral("ＭＳ ゴシック"));
-    font.setPointSize(9);
-    canvas.setFont(font);
-    canvas.setPen(sender->isEnabled() ? QColor(Qt::black) : QColor(192, 192, 192));
-    const QFontMetrics metrics(font);
-    const QString text = sender->itemText(index);
-    const QString seconds = QStringLiteral("秒間");
-    // Items of the open list sit 4 pixels into their row; the closed box right-aligns
-    // its text, measured from the combo box's own left edge.
-    int x = rect.left() + 4;
-    if (closedBox) {
-        x = sender->width() - metrics.horizontalAdvance(text) - 28;
-        if (sender->Tag == 0)
-            x = sender->width() - metrics.horizontalAdvance(text) - metrics.horizontalAdvance(seconds) - 30;
-    }
-    const int top = rect.top() + 2;
-    canvas.drawText(QPoint(x, top + metrics.ascent()), text);
-    if (sender->Tag == 0)
-        canvas.drawText(QPoint(x + metrics.horizontalAdvance(text) + 4, top + metrics.ascent()),
-                        seconds);
-}
-
 // Preview -----------------------------------------------------------------------------
 
 void TfrmMidi::btnPlayClick()
@@ -817,11 +455,6 @@ void TfrmMidi::btnPlayClick()
 void TfrmMidi::btnStopClick()
 {
     Preview.stop();
-}
-
-void TfrmMidi::lblHELP00Click()
-{
-    OpenOnlineManual(m_owner->State.SettingsBase);
 }
 
 // OK, Cancel and closing --------------------------------------------------------------
@@ -887,11 +520,12 @@ void TfrmMidi::reject()
     btnCanClick();
 }
 
+// Escape and Space act for the whole window, whatever control has the focus; the lists'
+// own keys go on to their grids.
 bool TfrmMidi::eventFilter(QObject *watched, QEvent *event)
 {
     auto *widget = qobject_cast<QWidget *>(watched);
-    const bool inWindow = widget && widget->window() == this;
-    if (event->type() == QEvent::KeyPress && inWindow) {
+    if (event->type() == QEvent::KeyPress && widget && widget->window() == this) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Escape) {
             btnCanClick();
@@ -901,17 +535,6 @@ bool TfrmMidi::eventFilter(QObject *watched, QEvent *event)
             btnPlayClick();
             return true;
         }
-        for (TxxStringGrid *grid : {sgdMidi, sgdFav, sgdList}) {
-            if (watched == grid)
-                return gridKey(grid, key);
-        }
-        return false;
-    }
-    for (TxxStringGrid *grid : {sgdMidi, sgdFav, sgdList}) {
-        if (watched != grid->viewport())
-            continue;
-        if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)
-            return gridMouse(grid, event);
     }
     return QDialog::eventFilter(watched, event);
 }

@@ -37,11 +37,8 @@ public:
     PlayListEditor Editor;
     PreviewPlayer Preview;
 
-    void btnOKClick();
     void btnCanClick();
     void btnPlayClick();
-    void btnStopClick();
-    void SortCatalogue(int column);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -54,6 +51,10 @@ private:
     void connectControls();
     void connectLists();
     void connectDownloads();
+
+    void btnOKClick();
+    void btnStopClick();
+    void SortCatalogue(int column);
 
     void FormShow();
     void becameVisible();

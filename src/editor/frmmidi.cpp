@@ -3,7 +3,6 @@
 #include "app/application.h"
 #include "app/settings.h"
 #include "app/text.h"
-#include "catalogue/cataloguefile.h"
 #include "catalogue/cataloguehost.h"
 #include "controls/lbspeedbutton.h"
 #include "controls/xxcombobox.h"
@@ -144,12 +143,6 @@ void TfrmMidi::connectLists()
 
 void TfrmMidi::connectDownloads()
 {
-    HTTPGet1.HostControl = this;
-    HTTPGet1.AcceptTypes = "*/*";
-    HTTPGet1.Agent = THTTPGet::DefaultAgent;
-    HTTPGet1.BinaryData = true;
-    HTTPGet1.UseCache = false;
-    HTTPGet1.WaitThread = true;
     HTTPGet1.OnProgress = [this](THTTPGet *, int total, int readed) { showProgress(total, readed); };
     // A download that a closing window cancelled may still have completed.
     HTTPGet1.OnDoneFile = [this](THTTPGet *, QObject *, const std::string &, int) {

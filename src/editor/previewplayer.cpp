@@ -10,11 +10,6 @@ PreviewPlayer::PreviewPlayer(QString samplePath, QString tuneFilePath)
     : SamplePath(std::move(samplePath))
     , m_tuneFilePath(std::move(tuneFilePath))
 {
-    HTTPGet3.AcceptTypes = "*/*";
-    HTTPGet3.Agent = THTTPGet::DefaultAgent;
-    HTTPGet3.BinaryData = true;
-    HTTPGet3.UseCache = false;
-    HTTPGet3.WaitThread = true;
     HTTPGet3.FileName = QFile::encodeName(SamplePath).toStdString();
     HTTPGet3.OnProgress = [this](THTTPGet *, int total, int readed) { showProgress(total, readed); };
     HTTPGet3.OnDoneFile = [this](THTTPGet *, QObject *, const std::string &, int) {

@@ -1,11 +1,12 @@
-// Header clicks in the editor window on a large catalogue: the sort and the grid shown
-// again, beside the same clicks on the list alone (bench_load_catalogue ClickHeaders).
+// Header clicks in the editor window on a large catalogue: the sort, the grid shown
+// again and painted, beside the same clicks on the list alone (bench_load_catalogue
+// ClickHeaders). bench/editor-window runs both on one generated catalogue.
 //
-//   tools/synthetic-catalogue 100000 /tmp/cat.dbf
-//   QT_QPA_PLATFORM=offscreen LC_ALL=ja_JP.UTF-8 QUAVELO_BENCH_CATALOGUE=/tmp/cat.dbf
+//   QT_QPA_PLATFORM=offscreen LC_ALL=ja_JP.UTF-8 QUAVELO_BENCH_CATALOGUE=file
 //     build/bench/bench_editor_window   (one command line)
 #include "catalogue/cataloguefile.h"
-#include "catalogue/frmmidi.h"
+#include "editor/frmmidi.h"
+#include "editor/headerpanel.h"
 #include "player/frmmain.h"
 
 #include <QApplication>
@@ -35,9 +36,13 @@ void ClickHeadersInTheWindow(benchmark::State &state)
     editor.show();
     while (editor.Catalogue.ActiveColumn == 0)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    // Composer then title, so that every click sorts (a click on the active header
+    // would not); each click as the header panel hands it to the window.
+    HeaderPanel *composer = editor.pnlHeaders[CellComposer];
+    HeaderPanel *title = editor.pnlHeaders[CellTitle];
     for (auto _ : state) {
-        editor.SortCatalogue(CellComposer);
-        editor.SortCatalogue(CellTitle);
+        composer->OnClick(composer);
+        title->OnClick(title);
         QCoreApplication::processEvents();
     }
     state.counters["rows"] = double(editor.Catalogue.grid().rowCount());
@@ -46,7 +51,7 @@ void ClickHeadersInTheWindow(benchmark::State &state)
 
 } // namespace
 
-BENCHMARK(ClickHeadersInTheWindow)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(ClickHeadersInTheWindow)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 int main(int argc, char **argv)
 {

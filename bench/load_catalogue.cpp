@@ -5,7 +5,7 @@
 //   LC_ALL=ja_JP.UTF-8 QUAVELO_BENCH_CATALOGUE=file build/bench/bench_load_catalogue
 // bench/load-catalogue generates the file and runs GNU sort beside it.
 #include "catalogue/cataloguefile.h"
-#include "catalogue/playlisteditor.h"
+#include "editor/playlisteditor.h"
 #include "player/playerstate.h"
 
 #include <QString>

@@ -177,34 +177,3 @@ bool CatalogueList::isMarked(int row) const
 {
     return m_grid.cell(row, CellMark) == "1";
 }
-
-std::string RunningNumberOf(const CellTable &grid, int row)
-{
-    if (grid.cell(row, 1).empty())
-        return {};
-    return text::rightStr("000" + std::to_string(row + 1), 3);
-}
-
-std::string CatalogueDisplayText(const CellTable &grid, int row, int column)
-{
-    const std::string &cell = grid.cell(row, column);
-    switch (column) {
-    case CellNumber:
-        return RunningNumberOf(grid, row);
-    case CellPlayTime:
-        return text::leftStr(cell, 2) + ":" + text::rightStr(cell, 2);
-    default:
-        return cell;
-    }
-}
-
-int WheelTopRow(int topRow, int rowCount, int visibleRows, bool down)
-{
-    constexpr int step = 3;
-    if (!down)
-        return std::max(topRow - step, 0);
-    const int lastTop = std::max(rowCount - visibleRows, 0);
-    if (topRow >= lastTop)
-        return topRow;
-    return std::min(topRow + step, lastTop);
-}

@@ -94,16 +94,3 @@ private:
     mutable std::unordered_map<std::string_view, int> m_rowOfFile;
     mutable bool m_rowOfFileValid = false;
 };
-
-// "001" for the first row: the row number plus one after "000", cut to its last three
-// characters (the thousandth row shows "000"). Empty when the row's cell 1 (the title or
-// the name, in every list of the editor) is empty.
-std::string RunningNumberOf(const CellTable &grid, int row);
-
-// The text that a catalogue cell shows: the running number in column 0, the play time
-// as minutes ":" seconds in its column, the cell's own text elsewhere.
-std::string CatalogueDisplayText(const CellTable &grid, int row, int column);
-
-// The top visible row after one wheel step of three rows: up stops at the first row,
-// down stops once the last rows are in view.
-int WheelTopRow(int topRow, int rowCount, int visibleRows, bool down);

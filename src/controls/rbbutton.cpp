@@ -144,19 +144,11 @@ RbButtonLook TRbButton::look() const
     RbButtonLook look;
     look.width = width();
     look.height = height();
-    if (m_defaultGradient.size() == size()) {
-        look.defaultGradient = m_defaultGradient;
-        look.overGradient = m_overGradient;
-        look.clickedGradient = m_clickedGradient;
-    } else {
-        // Hidden widgets get their resize event only when shown.
-        look.defaultGradient = RbGradient(width(), height(), ToQColor(m_colors.DefaultFrom()),
-                                          ToQColor(m_colors.DefaultTo()), m_gradientType);
-        look.overGradient = RbGradient(width(), height(), ToQColor(m_colors.OverFrom()),
-                                       ToQColor(m_colors.OverTo()), m_gradientType);
-        look.clickedGradient = RbGradient(width(), height(), ToQColor(m_colors.ClickedFrom()),
-                                          ToQColor(m_colors.ClickedTo()), m_gradientType);
-    }
+    // Hidden widgets get their resize event only when shown.
+    const Gradients gradients = m_gradients.defaultGradient.size() == size() ? m_gradients : makeGradients();
+    look.defaultGradient = gradients.defaultGradient;
+    look.overGradient = gradients.overGradient;
+    look.clickedGradient = gradients.clickedGradient;
     look.overLevel = m_overLevel;
     look.clickedLevel = m_clickedLevel;
     look.gradientBorder = m_gradientBorder;
@@ -180,14 +172,18 @@ RbButtonLook TRbButton::look() const
     return look;
 }
 
+TRbButton::Gradients TRbButton::makeGradients() const
+{
+    const auto gradient = [this](TColor from, TColor to) {
+        return RbGradient(width(), height(), ToQColor(from), ToQColor(to), m_gradientType);
+    };
+    return {gradient(m_colors.DefaultFrom(), m_colors.DefaultTo()), gradient(m_colors.OverFrom(), m_colors.OverTo()),
+            gradient(m_colors.ClickedFrom(), m_colors.ClickedTo())};
+}
+
 void TRbButton::UpdateGradients()
 {
-    m_defaultGradient = RbGradient(width(), height(), ToQColor(m_colors.DefaultFrom()),
-                                   ToQColor(m_colors.DefaultTo()), m_gradientType);
-    m_overGradient = RbGradient(width(), height(), ToQColor(m_colors.OverFrom()),
-                                ToQColor(m_colors.OverTo()), m_gradientType);
-    m_clickedGradient = RbGradient(width(), height(), ToQColor(m_colors.ClickedFrom()),
-                                   ToQColor(m_colors.ClickedTo()), m_gradientType);
+    m_gradients = makeGradients();
     update();
 }
 

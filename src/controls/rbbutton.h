@@ -84,6 +84,15 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The default, over and clicked gradients for the button's size and colours.
+    struct Gradients
+    {
+        QImage defaultGradient;
+        QImage overGradient;
+        QImage clickedGradient;
+    };
+    Gradients makeGradients() const;
+
     bool canTakeFocus() const;
     bool anotherDownInGroup() const;
     void watchWindowKeys();
@@ -109,7 +118,5 @@ private:
     bool m_pressedHere = false;
     QPointer<QWidget> m_keyWindow;
 
-    QImage m_defaultGradient;
-    QImage m_overGradient;
-    QImage m_clickedGradient;
+    Gradients m_gradients;
 };

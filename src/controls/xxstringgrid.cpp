@@ -48,7 +48,6 @@ private:
 TxxStringGrid::TxxStringGrid(QWidget *parent)
     : QTableView(parent)
 {
-    setModel(&m_model);
     setItemDelegate(new StringGridDelegate(this));
     horizontalHeader()->hide();
     verticalHeader()->hide();
@@ -88,9 +87,14 @@ TxxStringGrid::TxxStringGrid(QWidget *parent)
     });
 }
 
-void TxxStringGrid::setColCount(int count)
+QString TxxStringGrid::Cells(int ACol, int ARow) const
 {
-    m_model.setColumnCount(count);
+    return model() ? model()->index(ARow, ACol).data().toString() : QString();
+}
+
+int TxxStringGrid::RowCount() const
+{
+    return model() ? model()->rowCount() : 0;
 }
 
 int TxxStringGrid::ColWidths(int column) const
@@ -128,7 +132,7 @@ void TxxStringGrid::setRow(int row)
 {
     if (row < 0 || row >= RowCount())
         return;
-    const QModelIndex at = m_model.index(row, std::max(currentIndex().column(), 0));
+    const QModelIndex at = model()->index(row, std::max(currentIndex().column(), 0));
     selectionModel()->setCurrentIndex(at, QItemSelectionModel::ClearAndSelect
                                               | QItemSelectionModel::Rows);
     scrollTo(at);
@@ -142,7 +146,7 @@ QModelIndex TxxStringGrid::moveCursor(CursorAction cursorAction, Qt::KeyboardMod
         if (RowCount() == 0)
             return {};
         const int row = cursorAction == MoveHome ? 0 : RowCount() - 1;
-        return m_model.index(row, std::max(currentIndex().column(), 0));
+        return model()->index(row, std::max(currentIndex().column(), 0));
     }
     return QTableView::moveCursor(cursorAction, modifiers);
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "controls/stringgridmodel.h"
 #include "controls/xxevents.h"
 
 #include <QTableView>
@@ -11,9 +10,10 @@ enum TGridDrawFlag { gdSelected = 0x1, gdFocused = 0x2 };
 Q_DECLARE_FLAGS(TGridDrawState, TGridDrawFlag)
 Q_DECLARE_OPERATORS_FOR_FLAGS(TGridDrawState)
 
-// A string grid (a table view over StringGridModel) set up as the editor's lists are:
-// no fixed rows or columns, cells 18 pixels high above a grid line, columns of 48, whole-row selection, the
-// view following the scroll thumb, a vertical scroll bar only, a white background.
+// A string grid (a table view over the text of its model's cells) set up as the editor's
+// lists are: no fixed rows or columns, cells 18 pixels high above a grid line, columns of
+// 48, whole-row selection, the view following the scroll thumb, a vertical scroll bar
+// only, a white background. The column widths apply to the model set before them.
 // It never scrolls itself on the wheel: every wheel event is one OnMouseWheel step, and
 // the handler decides how far to scroll. Home and End go to the first and the last row,
 // Tab leaves the grid, and a grid without a horizontal scroll bar never scrolls sideways,
@@ -27,15 +27,9 @@ public:
 
     explicit TxxStringGrid(QWidget *parent = nullptr);
 
-    StringGridModel &Model() { return m_model; }
-    const StringGridModel &Model() const { return m_model; }
-
-    QString Cells(int ACol, int ARow) const { return m_model.cell(ACol, ARow); }
-    void setCells(int ACol, int ARow, const QString &text) { m_model.setCell(ACol, ARow, text); }
-    int RowCount() const { return m_model.rowCount(); }
-    void setRowCount(int count) { m_model.setRowCount(count); }
-    int ColCount() const { return m_model.columnCount(); }
-    void setColCount(int count);
+    // The text of a cell of the model; empty outside it.
+    QString Cells(int ACol, int ARow) const;
+    int RowCount() const;
     int ColWidths(int column) const;
     void setColWidths(int column, int width);
     int DefaultRowHeight() const;
@@ -70,6 +64,4 @@ protected:
 private:
     void wheel(QWheelEvent *event);
     int gridLineWidth() const;
-
-    StringGridModel m_model;
 };

@@ -16,17 +16,6 @@ void initialiseCurlOnce()
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
-bool startsWithNoCase(std::string_view text, std::string_view prefix)
-{
-    if (text.size() < prefix.size())
-        return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(text[i])) != prefix[i])
-            return false;
-    }
-    return true;
-}
-
 } // namespace
 
 // What the curl callbacks of one transfer share with the worker.
@@ -171,10 +160,10 @@ bool THTTPGetThread::transfer(Transfer &state)
                      +[](char *data, size_t size, size_t count, void *user) -> size_t {
                          auto &state = *static_cast<Transfer *>(user);
                          const std::string_view line(data, size * count);
-                         if (startsWithNoCase(line, "http/")) {
+                         if (StartsWithNoCase(line, "http/")) {
                              state.contentLength.reset();
                              state.contentLengthValid = true;
-                         } else if (startsWithNoCase(line, "content-length:")) {
+                         } else if (StartsWithNoCase(line, "content-length:")) {
                              std::string_view value = line.substr(15);
                              while (!value.empty() && (value.back() == '\r' || value.back() == '\n'))
                                  value.remove_suffix(1);

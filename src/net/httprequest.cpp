@@ -32,16 +32,22 @@ bool mayStandInPath(unsigned char c)
 
 } // namespace
 
+bool StartsWithNoCase(std::string_view text, std::string_view prefix)
+{
+    if (text.size() < prefix.size())
+        return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(text[i])) != prefix[i])
+            return false;
+    }
+    return true;
+}
+
 std::optional<HttpAddress> SplitHttpUrl(std::string_view url)
 {
     constexpr std::string_view scheme = "http://";
-    if (url.size() >= scheme.size()) {
-        bool same = true;
-        for (std::size_t i = 0; i < scheme.size(); ++i)
-            same = same && std::tolower(static_cast<unsigned char>(url[i])) == scheme[i];
-        if (same)
-            url.remove_prefix(scheme.size());
-    }
+    if (StartsWithNoCase(url, scheme))
+        url.remove_prefix(scheme.size());
     const std::size_t slash = url.find('/');
     if (slash == 0 || slash == std::string_view::npos)
         return std::nullopt;

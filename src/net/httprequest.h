@@ -29,6 +29,10 @@ struct HttpAddress
     std::string path;
 };
 
+// Whether text begins with prefix, ASCII letters compared without regard to case; prefix
+// is written in lower case.
+bool StartsWithNoCase(std::string_view text, std::string_view prefix);
+
 // Splits a URL after an optional "http://" (any letter case). Nothing when there is no
 // host, the host holds characters a host name cannot have, or the path holds CR or LF.
 std::optional<HttpAddress> SplitHttpUrl(std::string_view url);

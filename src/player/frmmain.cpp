@@ -4,10 +4,11 @@
 #include "app/cursors.h"
 #include "app/settings.h"
 #include "catalogue/cataloguehost.h"
-#include "catalogue/frmmidi.h"
 #include "controls/artimage.h"
 #include "controls/lbspeedbutton.h"
 #include "controls/skinpicture.h"
+#include "editor/frmmidi.h"
+#include "player/playeroptions.h"
 #include "player/snaptocorner.h"
 #include "player/windowdragger.h"
 
@@ -90,6 +91,9 @@ TfrmMain::TfrmMain(const QString &executablePath, QWidget *parent)
     KTop1.setKTop(false);
 
     Sequencer.OnPhaseChanged = [this](PlaybackSequencer::Phase) { emit nowPlayingChanged(); };
+    // Play, Stop and Next follow the list loaded or stored, while the player offers its
+    // controls at all.
+    State.OnPlayListChanged = [this] { SetControlsEnabled(btnMemu->isEnabled()); };
     State.locate(executablePath);
     State.removeLeftoverTemporaryFiles();
     FormCreate();
@@ -335,11 +339,9 @@ void TfrmMain::becameVisible()
 void TfrmMain::ApplyOptions()
 {
     const QString &base = State.SettingsBase;
-    KTop1.setKTop(ReadIniBool(base, "OPT", "StayOnTop", false));
-    do_Shuffle->setChecked(ReadIniBool(base, "OPT", "Shuffle", false));
-    do_AutoRun->setChecked(ReadIniBool(base, "OPT", "AutoRun", false));
-    do_Minimize->setChecked(ReadIniBool(base, "OPT", "Minimize", false));
-    do_StayOnTop->setChecked(ReadIniBool(base, "OPT", "StayOnTop", false));
+    KTop1.setKTop(ReadPlayerOption(base, PlayerOption::StayOnTop));
+    for (QAction *item : {do_Shuffle, do_AutoRun, do_Minimize, do_StayOnTop})
+        item->setChecked(ReadPlayerOption(base, *PlayerOptionOfTag(item->data().toInt())));
     State.SkinIndex = ReadIniInt(base, "OPT", "SkinCol", 0);
     (State.SkinIndex != 0 ? do_Silver : do_Black)->setChecked(true);
     LoadSkin(State.SkinIndex);
@@ -430,10 +432,8 @@ void TfrmMain::contextMenuEvent(QContextMenuEvent *event)
 
 void TfrmMain::do_StayOnTopClick(QAction *item)
 {
-    static constexpr const char *keys[] = {nullptr, "Shuffle", "AutoRun", "Minimize", "StayOnTop"};
-    const int tag = item->data().toInt();
-    if (tag >= 1 && tag <= 4)
-        WriteIniBool(State.SettingsBase, "OPT", keys[tag], item->isChecked());
+    if (const std::optional<PlayerOption> option = PlayerOptionOfTag(item->data().toInt()))
+        WritePlayerOption(State.SettingsBase, *option, item->isChecked());
     ApplyOptions();
 }
 

@@ -1,11 +1,11 @@
 #include "player/playbacksequencer.h"
 
 #include "app/atomicfile.h"
-#include "app/settings.h"
 #include "app/text.h"
 #include "catalogue/cataloguefile.h"
 #include "catalogue/cataloguehost.h"
 #include "midi/playbacksteps.h"
+#include "player/playeroptions.h"
 #include "player/sequencerview.h"
 
 #include <QFile>
@@ -151,10 +151,10 @@ void PlaybackSequencer::timBeginTimer()
         timDown1.start();
         return;
     }
-    if (ReadIniBool(State.SettingsBase, "OPT", "Minimize", false))
+    if (ReadPlayerOption(State.SettingsBase, PlayerOption::Minimize))
         m_view.minimise();
     enter(Phase::Ready);
-    if (ReadIniBool(State.SettingsBase, "OPT", "AutoRun", false))
+    if (ReadPlayerOption(State.SettingsBase, PlayerOption::AutoRun))
         btnPlayClick(nullptr);
     else
         AdvanceTune(false);

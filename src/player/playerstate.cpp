@@ -3,6 +3,7 @@
 #include "app/atomicfile.h"
 #include "app/inidocument.h"
 #include "app/settings.h"
+#include "player/playeroptions.h"
 #include "player/shuffle.h"
 
 #include <QFileInfo>
@@ -147,7 +148,7 @@ void PlayerState::SaveFavIndex() const
 
 void PlayerState::ShufflePlayList()
 {
-    if (ReadIniBool(SettingsBase, "OPT", "Shuffle", false))
+    if (ReadPlayerOption(SettingsBase, PlayerOption::Shuffle))
         ShuffleMoveToFront(PlayList, ShuffleSeedNow());
 }
 

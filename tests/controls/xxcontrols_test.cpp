@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QEnterEvent>
 #include <QScrollBar>
+#include <QStandardItemModel>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -32,13 +33,19 @@ struct Steps
     }
 };
 
+// Cells of a grid: rows by columns, column 1 holding the row's number.
+QStandardItemModel *numberedCells(int rows, int columns, QObject *parent)
+{
+    auto *cells = new QStandardItemModel(rows, columns, parent);
+    for (int row = 0; row < rows; ++row)
+        cells->setItem(row, 1, new QStandardItem(QString::number(row)));
+    return cells;
+}
+
 std::unique_ptr<TxxStringGrid> hundredRowGrid()
 {
     auto grid = std::make_unique<TxxStringGrid>();
-    grid->setColCount(8);
-    grid->setRowCount(100);
-    for (int row = 0; row < 100; ++row)
-        grid->setCells(1, row, QString::number(row));
+    grid->setModel(numberedCells(100, 8, grid.get()));
     grid->resize(641, 26 * 19 + 2 * grid->frameWidth());
     grid->show();
     QApplication::processEvents();
@@ -92,21 +99,20 @@ TEST(StringGridWheel, SidewaysLineStepsReportTwo)
 TEST(StringGridCells, RowsCellsAndSelection)
 {
     TxxStringGrid grid;
-    grid.setColCount(3);
-    grid.setRowCount(0);
-    EXPECT_EQ(grid.RowCount(), 1) << "at least one row";
-    grid.setCells(1, 0, QStringLiteral("名前"));
-    grid.setCells(5, 0, QStringLiteral("ignored"));
-    grid.setCells(1, 7, QStringLiteral("ignored"));
-    EXPECT_EQ(grid.Cells(1, 0), QStringLiteral("名前"));
-    EXPECT_EQ(grid.Cells(5, 0), QString());
+    EXPECT_EQ(grid.RowCount(), 0) << "no rows without a model";
+    EXPECT_EQ(grid.Cells(1, 0), QString());
+    grid.setRow(0);
+    EXPECT_EQ(grid.Row(), -1);
 
-    std::vector<QStringList> rows(100000, QStringList{QStringLiteral("x")});
-    rows[54321] = {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")};
-    grid.Model().setRows(std::move(rows));
+    QStandardItemModel cells(100000, 3);
+    cells.setItem(0, 1, new QStandardItem(QStringLiteral("名前")));
+    cells.setItem(54321, 2, new QStandardItem(QStringLiteral("c")));
+    grid.setModel(&cells);
     EXPECT_EQ(grid.RowCount(), 100000);
-    EXPECT_EQ(grid.Model().rowCells(54321), (QStringList{"a", "b", "c"})) << "cut to the columns";
-    EXPECT_EQ(grid.Cells(2, 3), QString()) << "padded to the columns";
+    EXPECT_EQ(grid.Cells(1, 0), QStringLiteral("名前"));
+    EXPECT_EQ(grid.Cells(2, 54321), QStringLiteral("c"));
+    EXPECT_EQ(grid.Cells(5, 0), QString()) << "outside the columns";
+    EXPECT_EQ(grid.Cells(1, 100000), QString()) << "outside the rows";
 
     grid.resize(300, 200);
     grid.show();
@@ -133,8 +139,7 @@ TEST(StringGridKeys, HomeAndEndMoveBetweenRowsTabLeavesAndNothingScrollsSideways
     auto *after = new QWidget(&window);
     after->setFocusPolicy(Qt::StrongFocus);
     grid->setGeometry(0, 0, 641, 476);
-    grid->setColCount(8);
-    grid->setRowCount(100);
+    grid->setModel(numberedCells(100, 8, grid));
     const int widths[] = {28, 214, 148, 98, 88, 60, 0, 0};
     for (int column = 0; column < 8; ++column)
         grid->setColWidths(column, widths[column]);
@@ -168,8 +173,8 @@ TEST(StringGridKeys, HomeAndEndMoveBetweenRowsTabLeavesAndNothingScrollsSideways
 TEST(StringGridCells, OwnerDrawingSeesTheSelectedRow)
 {
     TxxStringGrid grid;
-    grid.setColCount(2);
-    grid.setRowCount(3);
+    QStandardItemModel cells(3, 2);
+    grid.setModel(&cells);
     grid.resize(200, 100);
     grid.show();
     grid.setRow(1);

@@ -267,6 +267,32 @@ TEST_F(PlayerWindow, PlayListsLoadInLineOrderAndAFavNoBeyondTheEndUsesTheFirst)
     EXPECT_TRUE(window.State.PlayList.empty());
 }
 
+TEST_F(PlayerWindow, ItsButtonsFollowEachPlayListLoadedOrStoredWhileItsControlsAreOn)
+{
+    writeFile(ini, "[OPT]\r\nUsed=1\r\n[MIDI_FAV]\r\n1=A\r\n2=B\r\n[MIDI_A]\r\n1=a.mid\r\n");
+    TfrmMain window(exe);
+    window.State.LoadFavNames();
+    window.SetControlsEnabled(true);
+    const auto playable = [&] { return window.btnPlay->isEnabled() && window.btnStop->isEnabled() && window.btnNext->isEnabled(); };
+
+    window.State.LoadPlayList(1);
+    EXPECT_FALSE(window.btnPlay->isEnabled() || window.btnStop->isEnabled() || window.btnNext->isEnabled());
+    window.State.LoadPlayList(0);
+    EXPECT_TRUE(playable());
+    window.State.PlayList.clear();
+    window.State.SavePlayList(0);
+    EXPECT_FALSE(window.btnPlay->isEnabled());
+    window.State.PlayList = {"b.mid"};
+    window.State.SavePlayList(0);
+    EXPECT_TRUE(playable());
+    EXPECT_TRUE(window.btnMemu->isEnabled());
+
+    // While they are off (the editor is open, a tune is on its way) a list turns none on.
+    window.SetControlsEnabled(false);
+    window.State.LoadPlayList(0);
+    EXPECT_FALSE(window.btnPlay->isEnabled() || window.btnMemu->isEnabled());
+}
+
 TEST_F(PlayerWindow, TheSmallCaptionsShowWholeAndTheProgressBarTakesNoKeyColour)
 {
     TfrmMain window(exe);

@@ -1,7 +1,7 @@
 #include "app/application.h"
 #include "app/text.h"
 #include "controls/lbspeedbutton.h"
-#include "catalogue/frmmidi.h"
+#include "editor/frmmidi.h"
 #include "player/frmmain.h"
 #include "player/snaptocorner.h"
 #include "support/eventwait.h"

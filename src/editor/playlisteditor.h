@@ -15,6 +15,11 @@
 
 class PlayerState;
 
+// The cells of the favourites list and of the play-list list; cell 0 of each is the
+// running number's.
+enum FavoriteCell { FavoriteName = 1, FavoriteCurrent = 2 };
+enum TuneCell { TuneTitle = 1, TuneFile = 2 };
+
 class PlayListEditor
 {
 public:

@@ -1,5 +1,5 @@
 #include "app/settings.h"
-#include "catalogue/editorsettings.h"
+#include "editor/settingsbackup.h"
 #include "player/playerstate.h"
 #include "support/testfiles.h"
 
@@ -31,32 +31,13 @@ protected:
 
 } // namespace
 
-TEST_F(EditorSettingsFile, OptionTagsNameTheirKeys)
-{
-    EXPECT_FALSE(EditorOptionOfTag(0));
-    EXPECT_FALSE(EditorOptionOfTag(5));
-    ASSERT_TRUE(EditorOptionOfTag(4));
-    EXPECT_STREQ(EditorOptionKey(*EditorOptionOfTag(1)), "Shuffle");
-    EXPECT_STREQ(EditorOptionKey(*EditorOptionOfTag(2)), "AutoRun");
-    EXPECT_STREQ(EditorOptionKey(*EditorOptionOfTag(3)), "Minimize");
-    EXPECT_STREQ(EditorOptionKey(*EditorOptionOfTag(4)), "StayOnTop");
-
-    EXPECT_TRUE(ReadEditorOption(state, EditorOption::AutoRun));
-    // A missing key reads unchecked.
-    EXPECT_FALSE(ReadEditorOption(state, EditorOption::StayOnTop));
-    WriteEditorOption(state, EditorOption::StayOnTop, true);
-    EXPECT_TRUE(ReadIniBool(state.SettingsBase, "OPT", "StayOnTop", false));
-    WriteEditorOption(state, EditorOption::AutoRun, false);
-    EXPECT_FALSE(ReadEditorOption(state, EditorOption::AutoRun));
-}
-
 TEST_F(EditorSettingsFile, RestoringPutsTheFileBackByteForByteAndReloadsTheState)
 {
     SettingsBackup backup(state);
     ASSERT_TRUE(backup.take());
     EXPECT_EQ(readFile(backup.path()), original);
 
-    WriteEditorOption(state, EditorOption::Shuffle, true);
+    WriteIniBool(state.SettingsBase, "OPT", "Shuffle", true);
     WriteIniInt(state.SettingsBase, "OPT", "Waite", 9000);
     WriteIniInt(state.SettingsBase, "OPT", "FavNo", 0);
     EraseIniSection(state.SettingsBase, "MIDI_two");

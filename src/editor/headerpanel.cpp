@@ -1,4 +1,4 @@
-#include "catalogue/headerpanel.h"
+#include "editor/headerpanel.h"
 
 #include <QMouseEvent>
 

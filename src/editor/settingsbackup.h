@@ -1,24 +1,10 @@
 #pragma once
 
-// The editor's hold on the settings file: the backup that Cancel puts back, and the four
-// option keys behind its check boxes.
+// The editor's hold on the settings file: the backup that Cancel puts back.
 
 #include <QString>
 
-#include <optional>
-
 class PlayerState;
-
-// The option check boxes' tags, 1 to 4, and their boolean keys of section "OPT".
-enum class EditorOption { Shuffle = 1, AutoRun = 2, Minimize = 3, StayOnTop = 4 };
-
-// The key of an option tag, or nothing for a tag that names no option.
-std::optional<EditorOption> EditorOptionOfTag(int tag);
-const char *EditorOptionKey(EditorOption option);
-
-bool ReadEditorOption(const PlayerState &state, EditorOption option);
-// Stored at once; a refused write throws SettingsError.
-void WriteEditorOption(const PlayerState &state, EditorOption option, bool checked);
 
 // SettingsBase + ".def": a copy of the settings file taken when the editor is shown.
 class SettingsBackup

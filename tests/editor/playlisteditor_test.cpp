@@ -1,6 +1,6 @@
 #include "app/settings.h"
 #include "catalogue/cataloguefile.h"
-#include "catalogue/playlisteditor.h"
+#include "editor/playlisteditor.h"
 #include "player/playerstate.h"
 #include "support/testfiles.h"
 

@@ -1,198 +1,20 @@
-#include "app/application.h"
-#include "app/text.h"
-#include "catalogue/frmmidi.h"
-#include "catalogue/headerpanel.h"
 #include "controls/lbspeedbutton.h"
 #include "controls/xxcombobox.h"
-#include "controls/xxstringgrid.h"
-#include "dialogs/frmconfirm.h"
-#include "dialogs/frminput.h"
-#include "player/frmmain.h"
-#include "support/eventwait.h"
-#include "support/httpserver.h"
-#include "support/smfwriter.h"
-#include "support/testfiles.h"
+#include "editor/editorwindowtest.h"
+#include "editor/headerpanel.h"
 #include "support/userinput.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QFile>
-#include <QLabel>
-#include <QLineEdit>
 #include <QProgressBar>
 #include <QScrollBar>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
 #include <QWheelEvent>
-
-#include <gtest/gtest.h>
-
-#include <memory>
 
 using testing_support::readFile;
 using testing_support::TestHttpServer;
 using testing_support::waitUntil;
 using testing_support::writeFile;
-
-namespace {
-
-const std::string musicPath = "/11veruvodirororir/music/";
-
-std::string cp932(const char *utf8)
-{
-    return text::toCp932(QString::fromUtf8(utf8)).value();
-}
-
-// Answers every confirmation box that comes up with Y or N and keeps what it asked.
-class ConfirmAnswerer
-{
-public:
-    explicit ConfirmAnswerer(Qt::Key key)
-        : m_key(key)
-    {
-        m_poll.setInterval(5);
-        QObject::connect(&m_poll, &QTimer::timeout, [this] {
-            auto *box = dynamic_cast<TfrmConfirm *>(QApplication::activeModalWidget());
-            if (!box || !box->isVisible())
-                return;
-            captions << box->windowTitle();
-            QTest::keyClick(box, m_key);
-        });
-        m_poll.start();
-    }
-
-    QStringList captions;
-
-private:
-    Qt::Key m_key;
-    QTimer m_poll;
-};
-
-// Types a name into the next name dialog and presses Enter; remembers the text offered.
-class NameAnswerer
-{
-public:
-    explicit NameAnswerer(const QString &name)
-    {
-        m_poll.setInterval(5);
-        QObject::connect(&m_poll, &QTimer::timeout, [this, name] {
-            auto *dialog = dynamic_cast<TfrmInput *>(QApplication::activeModalWidget());
-            if (!dialog || !dialog->isVisible())
-                return;
-            m_poll.stop();
-            title = dialog->lblTitle->text();
-            offered = dialog->edtInp->text();
-            dialog->edtInp->setText(name);
-            QTest::keyClick(dialog, Qt::Key_Return);
-        });
-        m_poll.start();
-    }
-
-    QString title;
-    QString offered;
-
-private:
-    QTimer m_poll;
-};
-
-class EditorWindow : public ::testing::Test
-{
-protected:
-    QTemporaryDir dir;
-    QString exe = dir.path() + QStringLiteral("/quavelo");
-    QString ini = exe + QStringLiteral(".ini");
-    QString catalogueCopy = dir.path() + QStringLiteral("/@Midi.DBF");
-    TestHttpServer server{[this](const TestHttpServer::Request &request) { return answer(request); }};
-    std::string catalogue = cp932("ジングルベル,Pierpont,Piano,クリスマス,0300,a.mid\r\n"
-                                  "\"Blue Lake\",,Flute,クリスマス,0430,b.mid\r\n"
-                                  "Aria,Bach,Organ,クラシック,0245,c.mid\r\n"
-                                  "Broken,,Harp,クラシック,0100,gone.mid\r\n");
-    bool catalogueFails = false;
-    QStringList errors;
-    std::unique_ptr<TfrmMain> player;
-    std::unique_ptr<TfrmMidi> editor;
-
-    void SetUp() override
-    {
-        SetErrorSink([this](const QString &message) { errors << message; });
-    }
-    void TearDown() override
-    {
-        editor.reset();
-        player.reset();
-        SetErrorSink(nullptr);
-    }
-
-    TestHttpServer::Reply answer(const TestHttpServer::Request &request)
-    {
-        const std::string name = request.path.substr(std::min(request.path.size(), musicPath.size()));
-        if (name == "@Midi.DBF")
-            return catalogueFails ? TestHttpServer::Reply::withBody("", 500) : TestHttpServer::Reply::withBody(catalogue);
-        if (name == "gone.mid")
-            return TestHttpServer::Reply::withBody("not here", 404);
-        return TestHttpServer::Reply::withBody(testing_support::makeTune(1));
-    }
-
-    std::vector<std::string> requestedPaths() const
-    {
-        std::vector<std::string> paths;
-        for (const auto &request : server.requests())
-            paths.push_back(request.path.substr(std::min(request.path.size(), musicPath.size())));
-        return paths;
-    }
-
-    void writeSettings(const std::string &tunes, const std::string &options = "")
-    {
-        writeFile(ini, "[OPT]\r\nUsed=1\r\nWaite=2000\r\nFavNo=0\r\nSkinCol=0\r\nServer=" + server.host()
-                           + "\r\n" + options + "[MIDI_FAV]\r\n1=list\r\n2=other\r\n[MIDI_list]\r\n" + tunes
-                           + "[MIDI_other]\r\n1=c.mid\r\n");
-    }
-
-    // The player as the editor finds it: its state read from the settings, not playing.
-    void openEditor()
-    {
-        player = std::make_unique<TfrmMain>(exe);
-        player->State.LoadFavNames();
-        player->State.LoadCurrentPlayList();
-        player->State.LoadWait();
-        player->ApplyOptions();
-        editor = std::make_unique<TfrmMidi>(player.get());
-        editor->show();
-    }
-    bool catalogueShown() const { return editor->lblTune->text() != QStringLiteral("収録曲数 ( 0 曲 )"); }
-    void openLoadedEditor()
-    {
-        openEditor();
-        ASSERT_TRUE(waitUntil([this] { return catalogueShown(); }));
-    }
-
-    // A catalogue of 100 tunes "t1000" to "t1099" in files "f0.mid" to "f99.mid", all of
-    // one genre, so that row i holds tune i; the play list holds f5.mid.
-    void openHundredTuneEditor()
-    {
-        catalogue.clear();
-        for (int i = 0; i < 100; ++i)
-            catalogue += "t" + std::to_string(1000 + i) + ",c,i,g,0100,f" + std::to_string(i) + ".mid\r\n";
-        writeSettings("1=f5.mid\r\n");
-        openLoadedEditor();
-    }
-
-    QPoint cellCentre(TxxStringGrid *grid, int row) const
-    {
-        return grid->visualRect(grid->model()->index(row, 1)).center();
-    }
-    void doubleClickCatalogueTune(const std::string &fileName)
-    {
-        const int row = editor->Catalogue.rowOfFile(fileName);
-        ASSERT_GE(row, 0);
-        QTest::mouseDClick(editor->sgdMidi->viewport(), Qt::LeftButton, {}, cellCentre(editor->sgdMidi, row));
-    }
-    std::string titleOfRow(int row) const { return editor->Catalogue.grid().cell(row, 1); }
-};
-
-} // namespace
 
 TEST_F(EditorWindow, ShowingFetchesTheCatalogueSortsByGenreAndSelectsTheFirstRow)
 {
@@ -215,7 +37,7 @@ TEST_F(EditorWindow, ShowingFetchesTheCatalogueSortsByGenreAndSelectsTheFirstRow
     EXPECT_EQ(editor->sgdMidi->Row(), 0);
     EXPECT_EQ(editor->lblMID01->text(), QStringLiteral("Aria"));
     EXPECT_EQ(editor->Editor.SelectedFile, "c.mid");
-    EXPECT_TRUE(editor->sgdMidi->hasFocus() || !editor->isActiveWindow());
+    EXPECT_EQ(editor->focusWidget(), editor->sgdMidi);
 
     // Three listed tunes of 03:00, 04:30 and 02:45 with a two-second gap; the tune that
     // the catalogue lacks is neither shown nor counted.
@@ -285,28 +107,7 @@ TEST_F(EditorWindow, PreviewWithoutASelectedTuneRequestsNothing)
     editor->btnPlayClick();
     testing_support::runEventsFor(100);
     EXPECT_EQ(server.requests().size(), requests);
-    EXPECT_FALSE(QFile::exists(editor->SamplePath));
-}
-
-TEST_F(EditorWindow, ADoubleClickAddsATuneAndASecondRemovesIt)
-{
-    writeSettings("1=a.mid\r\n");
-    openLoadedEditor();
-
-    doubleClickCatalogueTune("b.mid");
-    EXPECT_EQ(player->State.PlayList, (std::vector<std::string>{"a.mid", "b.mid"}));
-    EXPECT_EQ(editor->sgdList->RowCount(), 2);
-    EXPECT_EQ(editor->sgdList->Row(), 1);
-    EXPECT_EQ(editor->sgdList->Cells(1, 1), QStringLiteral("Blue Lake"));
-    EXPECT_EQ(editor->lblLstNo->text(), QStringLiteral("( 2 曲 00:07:32 )"));
-    EXPECT_EQ(editor->lblMID01->text(), QStringLiteral("Blue Lake"));
-    EXPECT_TRUE(editor->Editor.EditorModified);
-    EXPECT_TRUE(editor->Catalogue.isMarked(editor->Catalogue.rowOfFile("b.mid")));
-
-    QTest::keyClick(editor->sgdMidi, Qt::Key_Return);
-    EXPECT_EQ(player->State.PlayList, std::vector<std::string>{"a.mid"});
-    EXPECT_FALSE(editor->Catalogue.isMarked(editor->Catalogue.rowOfFile("b.mid")));
-    EXPECT_EQ(editor->lblLstNo->text(), QStringLiteral("( 1 曲 00:03:00 )"));
+    EXPECT_FALSE(QFile::exists(editor->Preview.SamplePath));
 }
 
 TEST_F(EditorWindow, OkStoresTheEditedListAndGivesTagOne)
@@ -322,7 +123,7 @@ TEST_F(EditorWindow, OkStoresTheEditedListAndGivesTagOne)
     EXPECT_FALSE(editor->isVisible());
     EXPECT_NE(readFile(ini).find("[MIDI_list]\r\n1=a.mid\r\n2=b.mid\r\n"), std::string::npos) << readFile(ini);
     EXPECT_FALSE(QFile::exists(exe + QStringLiteral(".def")));
-    EXPECT_FALSE(QFile::exists(editor->SamplePath));
+    EXPECT_FALSE(QFile::exists(editor->Preview.SamplePath));
 }
 
 TEST_F(EditorWindow, CancelAfterAnOptionChangeAsksNothingAndPutsTheFileBack)
@@ -423,8 +224,8 @@ TEST_F(EditorWindow, APreviewDownloadErrorShowsTheErrorAndResetsTheProgress)
     ASSERT_TRUE(waitUntil([this] { return editor->lblMID01->text() == QStringLiteral("通信エラー！！"); }));
     EXPECT_EQ(requestedPaths().back(), "gone.mid");
     EXPECT_EQ(editor->PGB->value(), 0);
-    EXPECT_FALSE(editor->timPlay.isActive());
-    EXPECT_TRUE(editor->MPlay.FileName.isEmpty());
+    EXPECT_FALSE(editor->Preview.timPlay.isActive());
+    EXPECT_TRUE(editor->Preview.MPlay.FileName.isEmpty());
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
@@ -434,35 +235,21 @@ TEST_F(EditorWindow, APreviewPlaysToItsEndAndKeepsItsTitleInBlue)
     openLoadedEditor();
     writeFile(player->State.TuneFilePath, "old tune");
     QTest::keyClick(editor->sgdMidi, Qt::Key_Space);
-    ASSERT_TRUE(waitUntil([this] { return editor->timPlay.isActive(); }));
+    ASSERT_TRUE(waitUntil([this] { return editor->Preview.timPlay.isActive(); }));
     EXPECT_EQ(requestedPaths().back(), "c.mid");
     EXPECT_EQ(editor->lblPlay->text(), QStringLiteral("Aria"));
 
-    ASSERT_TRUE(waitUntil([this] { return !editor->timPlay.isActive(); }, 20000));
-    EXPECT_TRUE(editor->MPlay.FileName.isEmpty());
+    ASSERT_TRUE(waitUntil([this] { return !editor->Preview.timPlay.isActive(); }, 20000));
+    EXPECT_TRUE(editor->Preview.MPlay.FileName.isEmpty());
     EXPECT_EQ(editor->lblPlay->text(), QStringLiteral("Aria"));
     EXPECT_EQ(editor->lblPlay->palette().color(QPalette::WindowText), QColor(Qt::blue));
     EXPECT_EQ(editor->PGB->value(), 0);
     EXPECT_FALSE(QFile::exists(player->State.TuneFilePath));
 
     // Closing deletes the preview file.
-    ASSERT_TRUE(QFile::exists(editor->SamplePath));
+    ASSERT_TRUE(QFile::exists(editor->Preview.SamplePath));
     editor->btnCan->Click();
-    EXPECT_FALSE(QFile::exists(editor->SamplePath));
-}
-
-TEST_F(EditorWindow, TheLastFavouriteIsNeverDeleted)
-{
-    writeFile(ini, "[OPT]\r\nUsed=1\r\nFavNo=0\r\nServer=" + server.host()
-                       + "\r\n[MIDI_FAV]\r\n1=only\r\n[MIDI_only]\r\n1=a.mid\r\n");
-    openLoadedEditor();
-    ConfirmAnswerer yes(Qt::Key_Y);
-    editor->sgdFav->setFocus();
-    QTest::keyClick(editor->sgdFav, Qt::Key_Delete);
-    EXPECT_EQ(yes.captions.size(), 1);
-    EXPECT_EQ(player->State.FavNames, std::vector<std::string>{"only"});
-    EXPECT_NE(readFile(ini).find("[MIDI_only]\r\n1=a.mid"), std::string::npos);
-    EXPECT_FALSE(editor->Editor.EditorModified);
+    EXPECT_FALSE(QFile::exists(editor->Preview.SamplePath));
 }
 
 TEST_F(EditorWindow, MenuOpensTheEditorModallyAndOkRestartsTheEditedList)
@@ -495,68 +282,6 @@ TEST_F(EditorWindow, MenuOpensTheEditorModallyAndOkRestartsTheEditedList)
     ASSERT_TRUE(waitUntil([this] { return !requestedPaths().empty() && requestedPaths().back() == "a.mid"; }));
     EXPECT_EQ(player->State.TuneIndex, 0);
     EXPECT_TRUE(player->btnMemu->isEnabled());
-}
-
-TEST_F(EditorWindow, SwitchingTheFavouriteStoresTheOldListFirst)
-{
-    writeSettings("1=a.mid\r\n");
-    openLoadedEditor();
-    doubleClickCatalogueTune("b.mid");
-    QTest::mouseClick(editor->sgdFav->viewport(), Qt::LeftButton, {}, cellCentre(editor->sgdFav, 1));
-
-    const std::string stored = readFile(ini);
-    EXPECT_NE(stored.find("[MIDI_list]\r\n1=a.mid\r\n2=b.mid\r\n"), std::string::npos) << stored;
-    EXPECT_NE(stored.find("FavNo=1"), std::string::npos);
-    EXPECT_EQ(player->State.FavIndex, 1);
-    EXPECT_EQ(player->State.PlayList, std::vector<std::string>{"c.mid"});
-    EXPECT_EQ(editor->sgdList->Cells(1, 0), QStringLiteral("Aria"));
-    EXPECT_EQ(editor->sgdFav->Cells(2, 0), QString());
-    EXPECT_EQ(editor->sgdFav->Cells(2, 1), QStringLiteral("1"));
-    EXPECT_TRUE(editor->Catalogue.isMarked(editor->Catalogue.rowOfFile("c.mid")));
-    EXPECT_FALSE(editor->Catalogue.isMarked(editor->Catalogue.rowOfFile("b.mid")));
-
-    // A right click only selects: the favourite stays current.
-    QTest::mouseClick(editor->sgdFav->viewport(), Qt::RightButton, {}, cellCentre(editor->sgdFav, 0));
-    EXPECT_EQ(editor->sgdFav->Row(), 0);
-    EXPECT_EQ(player->State.FavIndex, 1);
-}
-
-TEST_F(EditorWindow, MovesExchangeTheTunesShownAndStoreNothingAtTheEnds)
-{
-    writeSettings("1=a.mid\r\n2=notlisted.mid\r\n3=b.mid\r\n");
-    openLoadedEditor();
-    const std::string before = readFile(ini);
-    QTest::mouseClick(editor->sgdList->viewport(), Qt::LeftButton, {}, cellCentre(editor->sgdList, 0));
-    editor->btnUp->Click();
-    EXPECT_EQ(readFile(ini), before);
-    EXPECT_FALSE(editor->Editor.EditorModified);
-
-    QTest::mouseClick(editor->sgdList->viewport(), Qt::LeftButton, {}, cellCentre(editor->sgdList, 1));
-    editor->btnDown->Click();
-    EXPECT_EQ(readFile(ini), before);
-
-    // The two tunes shown change places; the tune that the catalogue lacks keeps its own.
-    editor->btnUp->Click();
-    EXPECT_EQ(player->State.PlayList, (std::vector<std::string>{"b.mid", "notlisted.mid", "a.mid"}));
-    EXPECT_EQ(editor->sgdList->Row(), 0);
-    EXPECT_EQ(editor->sgdList->Cells(1, 0), QStringLiteral("Blue Lake"));
-    EXPECT_NE(readFile(ini).find("[MIDI_list]\r\n1=b.mid\r\n2=notlisted.mid\r\n3=a.mid\r\n"), std::string::npos);
-    EXPECT_TRUE(editor->Editor.EditorModified);
-}
-
-TEST_F(EditorWindow, DeletingTheOnlyTuneStoresAtOnceAndLeavesOneEmptyRow)
-{
-    writeSettings("1=a.mid\r\n");
-    openLoadedEditor();
-    editor->sgdList->setFocus();
-    QTest::keyClick(editor->sgdList, Qt::Key_Delete);
-
-    EXPECT_TRUE(player->State.PlayList.empty());
-    EXPECT_EQ(readFile(ini).find("[MIDI_list]\r\n1="), std::string::npos);
-    EXPECT_EQ(editor->sgdList->RowCount(), 1);
-    EXPECT_EQ(editor->sgdList->Cells(1, 0), QString());
-    EXPECT_EQ(editor->lblLstNo->text(), QStringLiteral("( 0 曲 00:00:00 )"));
-    EXPECT_FALSE(editor->Catalogue.isMarked(editor->Catalogue.rowOfFile("a.mid")));
 }
 
 TEST_F(EditorWindow, SpaceDuringAPreviewDownloadStartsNoSecondOne)
@@ -596,13 +321,13 @@ TEST_F(EditorWindow, OkDuringAPreviewDownloadEndsItAndNothingPlaysAfterwards)
     poll.start();
     QTest::keyClick(editor->sgdMidi, Qt::Key_Space);
 
-    EXPECT_FALSE(editor->HTTPGet3.isBusy()) << "the preview download ended with the window";
+    EXPECT_FALSE(editor->Preview.HTTPGet3.isBusy()) << "the preview download ended with the window";
     EXPECT_FALSE(editor->isVisible());
     EXPECT_EQ(editor->Tag, 1);
     testing_support::runEventsFor(400);
-    EXPECT_FALSE(editor->MPlay.isOpen());
+    EXPECT_FALSE(editor->Preview.MPlay.isOpen());
     EXPECT_TRUE(waitUntil([this] { return server.openConnections() == 0; }));
-    EXPECT_FALSE(QFile::exists(editor->SamplePath));
+    EXPECT_FALSE(QFile::exists(editor->Preview.SamplePath));
 }
 
 TEST_F(EditorWindow, ClosingTheWindowByOtherMeansCancels)
@@ -618,48 +343,6 @@ TEST_F(EditorWindow, ClosingTheWindowByOtherMeansCancels)
     EXPECT_EQ(editor->Tag, 0);
     EXPECT_EQ(readFile(ini), before);
     EXPECT_FALSE(player->do_StayOnTop->isChecked());
-}
-
-TEST_F(EditorWindow, AnAddedFavouriteBecomesCurrentWithTheTunesListed)
-{
-    writeSettings("1=a.mid\r\n2=b.mid\r\n");
-    openLoadedEditor();
-    NameAnswerer answer(QStringLiteral("new"));
-    editor->btnAddFav->Click();
-
-    EXPECT_EQ(answer.title, QStringLiteral("お気に入りの追加"));
-    EXPECT_EQ(answer.offered, QStringLiteral("新規"));
-    EXPECT_EQ(player->State.FavNames, (std::vector<std::string>{"list", "other", "new"}));
-    EXPECT_EQ(player->State.FavIndex, 2);
-    EXPECT_EQ(editor->sgdFav->RowCount(), 3);
-    EXPECT_EQ(editor->sgdFav->Row(), 2);
-    EXPECT_EQ(editor->sgdFav->Cells(2, 2), QStringLiteral("1"));
-    EXPECT_EQ(editor->lblFavNo->text(), QStringLiteral("( 3 種類 )"));
-    EXPECT_EQ(editor->sgdList->RowCount(), 2);
-    const std::string stored = readFile(ini);
-    EXPECT_NE(stored.find("FavNo=2"), std::string::npos);
-    EXPECT_NE(stored.find("[MIDI_FAV]\r\n1=list\r\n2=other\r\n3=new\r\n"), std::string::npos);
-
-    editor->btnOK->Click();
-    EXPECT_NE(readFile(ini).find("[MIDI_new]\r\n1=a.mid\r\n2=b.mid\r\n"), std::string::npos);
-    EXPECT_NE(readFile(ini).find("[MIDI_list]\r\n1=a.mid\r\n2=b.mid\r\n"), std::string::npos);
-}
-
-TEST_F(EditorWindow, RenamingByEnterKeepsTheFavouritesTunes)
-{
-    writeSettings("1=a.mid\r\n");
-    openLoadedEditor();
-    NameAnswerer answer(QStringLiteral("mine"));
-    editor->sgdFav->setFocus();
-    QTest::keyClick(editor->sgdFav, Qt::Key_Return);
-
-    EXPECT_EQ(answer.title, QStringLiteral("名前の変更"));
-    EXPECT_EQ(answer.offered, QStringLiteral("list"));
-    EXPECT_EQ(editor->sgdFav->Cells(1, 0), QStringLiteral("mine"));
-    const std::string stored = readFile(ini);
-    EXPECT_NE(stored.find("[MIDI_mine]\r\n1=a.mid\r\n"), std::string::npos) << stored;
-    EXPECT_EQ(stored.find("[MIDI_list]"), std::string::npos);
-    EXPECT_TRUE(editor->Editor.EditorModified);
 }
 
 TEST_F(EditorWindow, EachWheelStepMovesTheCatalogueThreeRows)
@@ -680,21 +363,6 @@ TEST_F(EditorWindow, EachWheelStepMovesTheCatalogueThreeRows)
         turn(-120);
     EXPECT_LE(editor->sgdMidi->TopRow(), 100 - editor->sgdMidi->VisibleRowCount() + 2);
     EXPECT_GE(editor->sgdMidi->TopRow(), 100 - editor->sgdMidi->VisibleRowCount());
-}
-
-TEST_F(EditorWindow, EnterInThePlayListSelectsItsTuneInTheCatalogue)
-{
-    writeSettings("1=a.mid\r\n2=b.mid\r\n");
-    openLoadedEditor();
-    QTest::mouseClick(editor->sgdList->viewport(), Qt::LeftButton, {}, cellCentre(editor->sgdList, 1));
-    EXPECT_EQ(editor->Editor.SelectedFile, "b.mid");
-    EXPECT_EQ(editor->lblMID01->text(), QStringLiteral("Blue Lake"));
-
-    QTest::keyClick(editor->sgdList, Qt::Key_Return);
-    EXPECT_EQ(editor->sgdMidi->Row(), editor->Catalogue.rowOfFile("b.mid"));
-    EXPECT_EQ(editor->Catalogue.grid().selectedRow(), editor->Catalogue.rowOfFile("b.mid"));
-    // Nothing was added or removed by it.
-    EXPECT_EQ(player->State.PlayList.size(), 2u);
 }
 
 TEST_F(EditorWindow, HomeAndEndSelectTheFirstAndLastTuneAndTabLeavesTheGrid)

@@ -1,4 +1,4 @@
-#include "catalogue/playlisteditor.h"
+#include "editor/playlisteditor.h"
 
 #include "app/settings.h"
 #include "app/text.h"
@@ -9,9 +9,6 @@
 #include <utility>
 
 namespace {
-
-enum FavoriteCell { FavName = 1, FavCurrent = 2 };
-enum TuneCell { TuneTitle = 1, TuneFile = 2 };
 
 bool isDigit(char c)
 {
@@ -67,10 +64,10 @@ void PlayListEditor::FillFavorites()
     const int count = int(m_state.FavNames.size());
     m_favorites.setRowCount(count);
     for (int row = 0; row < count; ++row)
-        m_favorites.setCell(row, FavName, m_state.FavNames[std::size_t(row)]);
+        m_favorites.setCell(row, FavoriteName, m_state.FavNames[std::size_t(row)]);
     m_favorites.setSelectedRow(m_state.FavIndex);
     if (m_state.FavIndex >= 0 && m_state.FavIndex < count)
-        m_favorites.setCell(m_state.FavIndex, FavCurrent, "1");
+        m_favorites.setCell(m_state.FavIndex, FavoriteCurrent, "1");
     m_favoriteCountText = QStringLiteral("( %1 種類 )").arg(count);
 }
 
@@ -149,8 +146,8 @@ bool PlayListEditor::switchFavorite(int row)
     m_state.SavePlayList(m_state.FavIndex);
     m_state.FavIndex = row;
     for (CellTable::Row &cells : m_favorites.rows())
-        cells[FavCurrent].clear();
-    m_favorites.setCell(row, FavCurrent, "1");
+        cells[FavoriteCurrent].clear();
+    m_favorites.setCell(row, FavoriteCurrent, "1");
     m_state.LoadPlayList(m_state.FavIndex);
     RefreshPlayList(true);
     m_state.SaveFavIndex();
@@ -163,7 +160,7 @@ void PlayListEditor::renameFavorite(const std::string &newName)
     if (row >= int(m_state.FavNames.size()))
         return;
     m_state.RenameFavName(row, newName);
-    m_favorites.setCell(row, FavName, newName);
+    m_favorites.setCell(row, FavoriteName, newName);
     EditorModified = true;
 }
 

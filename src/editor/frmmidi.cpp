@@ -16,6 +16,7 @@
 #include "player/playeroptions.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -466,7 +467,7 @@ void TfrmMidi::btnCanClick()
 {
     if (m_finished)
         return;
-    if (Editor.EditorModified
+    if (Editor.EditorModified && !m_abandoned
         && AskConfirm(this, QStringLiteral("終了確認"), TfrmConfirm::KindQuestion,
                       QStringLiteral("内容が変更されています！！\r\r終了してもよろしいですか？"))
                != TfrmConfirm::ResultYes)
@@ -480,6 +481,18 @@ void TfrmMidi::btnCanClick()
     QCoreApplication::processEvents();
     m_owner->ApplyOptions();
     finish(0);
+}
+
+void TfrmMidi::abandon()
+{
+    m_abandoned = true;
+    while (QWidget *popup = QApplication::activePopupWidget())
+        popup->close();
+    // A box's own step sees a cancel when its nested loop returns, and so stores nothing.
+    for (auto *box = qobject_cast<QDialog *>(QApplication::activeModalWidget()); box && box != this;
+         box = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+        box->done(QDialog::Rejected);
+    btnCanClick();
 }
 
 // The window's downloads end before it does: exec() returns only once they have.

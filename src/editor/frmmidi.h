@@ -39,6 +39,9 @@ public:
 
     void btnCanClick();
     void btnPlayClick();
+    // The program is leaving (a stop signal, the desktop's Quit): every box open over the
+    // window answers as if cancelled, and the window cancels without asking.
+    void abandon();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -100,4 +103,5 @@ private:
     bool m_quiet = false;
     BusyCursor m_busyCursor;
     bool m_finished = false;
+    bool m_abandoned = false;
 };

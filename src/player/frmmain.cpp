@@ -457,7 +457,7 @@ bool TfrmMain::runEditor()
 void TfrmMain::closeEditor()
 {
     if (m_editor)
-        m_editor->close();
+        m_editor->abandon();
 }
 
 void TfrmMain::btnHelpClick()

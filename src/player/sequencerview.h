@@ -32,7 +32,8 @@ public:
     virtual void reportCannotPlay(const std::exception &reason) = 0;
     // Shows the editor window modally; true when it was closed with OK.
     virtual bool runEditor() = 0;
-    // Closes the open editor as its own close button would.
+    // Closes the open editor and whatever box is open over it, as cancelled: the program
+    // is leaving.
     virtual void closeEditor() = 0;
     // Closes the window: nothing of the sequence runs any more.
     virtual void closeWindow() = 0;

@@ -151,7 +151,8 @@ protected:
         editor = std::make_unique<TfrmMidi>(player.get());
         editor->show();
     }
-    bool catalogueShown() const { return editor->lblTune->text() != QStringLiteral("収録曲数 ( 0 曲 )"); }
+    static bool catalogueShownIn(const TfrmMidi &window) { return window.lblTune->text() != QStringLiteral("収録曲数 ( 0 曲 )"); }
+    bool catalogueShown() const { return catalogueShownIn(*editor); }
     void openLoadedEditor()
     {
         openEditor();

@@ -1,3 +1,4 @@
+#include "app/settings.h"
 #include "controls/lbspeedbutton.h"
 #include "controls/xxcombobox.h"
 #include "editor/editorwindowtest.h"
@@ -7,6 +8,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QFile>
+#include <QPointer>
 #include <QProgressBar>
 #include <QScrollBar>
 #include <QWheelEvent>
@@ -343,6 +345,42 @@ TEST_F(EditorWindow, ClosingTheWindowByOtherMeansCancels)
     EXPECT_EQ(editor->Tag, 0);
     EXPECT_EQ(readFile(ini), before);
     EXPECT_FALSE(player->do_StayOnTop->isChecked());
+}
+
+// A stop signal or the desktop's Quit closes the player while the name dialog is open
+// over the editor: the dialog goes with it as cancelled, and nothing is stored after the
+// editor has put the settings back.
+TEST_F(EditorWindow, QuittingWithANameDialogOpenCancelsItAndTheEditorAndEndsTheProgram)
+{
+    writeSettings("1=a.mid\r\n");
+    writeFile(catalogueCopy, catalogue);
+    player = std::make_unique<TfrmMain>(exe);
+    player->show();
+    ASSERT_TRUE(waitUntil([this] { return player->btnMemu->isEnabled(); }));
+
+    QPointer<TfrmInput> nameDialog;
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (auto *open = dynamic_cast<TfrmMidi *>(modal); open && open->isVisible() && catalogueShownIn(*open)) {
+            QTimer::singleShot(0, [open] { testing_support::clickLikeAUser(open->btnAddFav); });
+        } else if (auto *dialog = dynamic_cast<TfrmInput *>(modal); dialog && dialog->isVisible()) {
+            poll.stop();
+            nameDialog = dialog;
+            dialog->edtInp->setText(QStringLiteral("新しい名前"));
+            player->close();
+        }
+    });
+    poll.start();
+    testing_support::clickLikeAUser(player->btnMemu);
+
+    ASSERT_TRUE(waitUntil([this] { return !player->isVisible(); }));
+    EXPECT_TRUE(nameDialog.isNull() || !nameDialog->isVisible());
+    EXPECT_EQ(ReadIniString(exe, "MIDI_FAV", "3", ""), "");
+    EXPECT_EQ(ReadIniString(exe, "MIDI_FAV", "1", ""), "list");
+    EXPECT_EQ(ReadIniInt(exe, "OPT", "FavNo", -1), 0);
+    EXPECT_EQ(player->Sequencer.phase(), PlaybackSequencer::Phase::Closed);
 }
 
 TEST_F(EditorWindow, EachWheelStepMovesTheCatalogueThreeRows)

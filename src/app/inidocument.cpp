@@ -207,12 +207,9 @@ bool IniDocument::replaceListSection(std::string_view section, const std::vector
 
 bool IniDocument::renameSection(std::string_view oldName, std::string_view newName)
 {
-    const std::string wanted = header(oldName);
-    for (std::string &line : m_lines) {
-        if (text::sameTextAscii(line, wanted)) {
-            line = header(newName);
-            return true;
-        }
-    }
-    return false;
+    const auto found = findSection(oldName);
+    if (!found)
+        return false;
+    m_lines[found->header] = header(newName);
+    return true;
 }

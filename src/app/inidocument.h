@@ -39,8 +39,9 @@ public:
     // nothing (no such section and no values).
     bool replaceListSection(std::string_view section, const std::vector<std::string> &values);
 
-    // Replaces the first line equal to "[" + oldName + "]" (letter case ignored, no
-    // trimming) by "[" + newName + "]"; false when there is no such line.
+    // Replaces the header of the section that reading finds under oldName (blanks around
+    // a hand-written header allowed) by "[" + newName + "]", so that the section keeps
+    // its lines under the new name; false when there is no such section.
     bool renameSection(std::string_view oldName, std::string_view newName);
 
 private:

@@ -146,11 +146,15 @@ TEST_F(SettingsFile, ASectionNameEndingInADoubleByteCharacterWithATrailBracketRo
     EXPECT_EQ(list("MIDI_OTHER"), std::vector<std::string>{"c.mid"});
 }
 
-TEST_F(SettingsFile, RenameRewritesOnlyTheFirstMatchingHeader)
+// The section renamed is the one that reading finds, hand-written blanks and all, so the
+// list keeps the tunes it showed.
+TEST_F(SettingsFile, RenameRewritesTheHeaderOfTheSectionThatIsRead)
 {
-    given("[MIDI_FAV]\r\n1=old\r\n[ MIDI_old]\r\n1=z\r\n[midi_OLD]\r\n2=b\r\n1=a\r\n[MIDI_OLD]\r\n1=c\r\n");
+    given("[MIDI_FAV]\r\n1=old\r\n[ MIDI_old] \r\n1=z\r\n[midi_OLD]\r\n2=b\r\n1=a\r\n[MIDI_OLD]\r\n1=c\r\n");
+    EXPECT_EQ(list("MIDI_old"), std::vector<std::string>{"z"});
     RenameIniSection(base, "MIDI_old", "MIDI_new");
-    EXPECT_EQ(content(), "[MIDI_FAV]\r\n1=old\r\n[ MIDI_old]\r\n1=z\r\n[MIDI_new]\r\n2=b\r\n1=a\r\n[MIDI_OLD]\r\n1=c\r\n");
+    EXPECT_EQ(content(), "[MIDI_FAV]\r\n1=old\r\n[MIDI_new]\r\n1=z\r\n[midi_OLD]\r\n2=b\r\n1=a\r\n[MIDI_OLD]\r\n1=c\r\n");
+    EXPECT_EQ(list("MIDI_new"), std::vector<std::string>{"z"});
     const std::string before = content();
     RenameIniSection(base, "MIDI_none", "MIDI_x");
     EXPECT_EQ(content(), before);

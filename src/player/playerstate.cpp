@@ -66,21 +66,25 @@ std::string PlayListSection(const std::string &name)
     return "MIDI_" + name;
 }
 
-void PlayerState::WriteDefaultSettings() const
-{
-    const auto defaults = atomicfile::readAll(QStringLiteral(":/setup.ini"));
-    const QString path = settingsFile();
-    if (!defaults || !atomicfile::writeAll(path, *defaults))
-        throw SettingsError::cannotCreate(QFileInfo(path).absoluteFilePath());
-}
-
 void PlayerState::InitialiseSettings() const
 {
-    const QFileInfo settings(settingsFile());
-    if (settings.isFile() && settings.size() > 0 && !atomicfile::copyFile(settings.filePath(), settingsCopyFile()))
-        throw SettingsError::cannotCreate(QFileInfo(settingsCopyFile()).absoluteFilePath());
-    WriteDefaultSettings();
-    WriteIniBool(SettingsBase, "OPT", "Used", true);
+    const QString path = settingsFile();
+    const QFileInfo settings(path);
+    std::string server;
+    if (settings.isFile() && settings.size() > 0) {
+        if (!atomicfile::copyFile(path, settingsCopyFile()))
+            throw SettingsError::cannotCreate(QFileInfo(settingsCopyFile()).absoluteFilePath());
+        server = ReadIniString(SettingsBase, "OPT", "Server", "");
+    }
+    const auto defaults = atomicfile::readAll(QStringLiteral(":/setup.ini"));
+    if (!defaults)
+        throw SettingsError::cannotCreate(settings.absoluteFilePath());
+    IniDocument document(*defaults);
+    document.setValue("OPT", "Used", "1");
+    if (!server.empty())
+        document.setValue("OPT", "Server", server);
+    if (!atomicfile::writeAll(path, document.toString()))
+        throw SettingsError::cannotCreate(settings.absoluteFilePath());
 }
 
 void PlayerState::LoadWait()

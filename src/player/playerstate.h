@@ -53,11 +53,11 @@ public:
     // The name of the current play list, or nothing when FavIndex is outside FavNames.
     const std::string *currentFavName() const;
 
-    void WriteDefaultSettings() const;
     // The first start's step for a file whose Used flag is missing or 0: the defaults
-    // replace it, marked as used. A file with content is first copied to
-    // settingsCopyFile(); when that copy cannot be made, the file stays as it is and
-    // SettingsError names the copy.
+    // replace it, marked as used, in one write, so that a start cut short leaves the old
+    // file or the new one. A catalogue server that the old file names stays. A file with
+    // content is first copied to settingsCopyFile(); when that copy cannot be made, the
+    // file stays as it is and SettingsError names the copy.
     void InitialiseSettings() const;
     void LoadWait();
     void SaveWait() const;

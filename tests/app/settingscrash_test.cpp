@@ -8,6 +8,7 @@
 #include "support/testfiles.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -151,4 +152,31 @@ TEST(SettingsCrash, AKilledRenameLeavesThePlayListUnderTheOldNameOrTheNew)
     };
     EXPECT_EQ(killWritersAtRandomMoments(200, renamer, check), 200);
     EXPECT_GT(lastSeen, 0) << "the renamer never got a write through";
+}
+
+TEST(SettingsCrash, AFirstStartCutShortKeepsTheUsersFileOrItsCopy)
+{
+    QTemporaryDir dir;
+    const QString base = dir.path() + QStringLiteral("/quavelo");
+    const QString ini = base + QStringLiteral(".ini");
+    const QString copy = ini + QStringLiteral(".bak");
+    std::string users = "[OPT]\r\nUsed=0\r\n[MIDI_FAV]\r\n1=mine\r\n[MIDI_mine]\r\n";
+    for (int i = 1; i <= 400; ++i)
+        users += std::to_string(i) + "=tune" + std::to_string(i) + ".mid\r\n";
+    testing_support::writeFile(ini, users);
+
+    PlayerState state;
+    state.SettingsBase = base;
+    const auto firstStart = [&] { state.InitialiseSettings(); };
+    // The next start after each kill runs the first start again if it has to; then the
+    // user's file is either still in place or kept as the copy.
+    const auto check = [&](int round) {
+        if (!ReadIniBool(base, "OPT", "Used", false))
+            state.InitialiseSettings();
+        ASSERT_EQ(testing_support::readFile(copy), users) << "round " << round << ": the user's lists are gone";
+        ASSERT_TRUE(ReadIniBool(base, "OPT", "Used", false)) << "round " << round;
+        testing_support::writeFile(ini, users);
+        QFile::remove(copy);
+    };
+    killWritersAtRandomMoments(150, firstStart, check);
 }

@@ -1,4 +1,5 @@
 #include "app/application.h"
+#include "app/settings.h"
 #include "controls/lbspeedbutton.h"
 #include "player/frmmain.h"
 #include "player/shuffle.h"
@@ -76,6 +77,16 @@ TEST_F(PlayerWindow, AnUninitialisedFileIsReplacedButKeptAsBackup)
     TfrmMain window(exe);
     EXPECT_EQ(readFile(ini + QStringLiteral(".bak")), old);
     EXPECT_EQ(readFile(ini).size(), 376u);
+}
+
+// A catalogue server written into the file by hand before the first start stays in use.
+TEST_F(PlayerWindow, TheFirstStartKeepsTheCatalogueServerOfTheFileItReplaces)
+{
+    writeFile(ini, "[OPT]\r\nServer=127.0.0.1:8216\r\n");
+    TfrmMain window(exe);
+    EXPECT_EQ(ReadIniString(window.State.SettingsBase, "OPT", "Server", ""), "127.0.0.1:8216");
+    EXPECT_TRUE(ReadIniBool(window.State.SettingsBase, "OPT", "Used", false));
+    EXPECT_FALSE(ReadIniString(window.State.SettingsBase, "MIDI_FAV", "1", "").empty());
 }
 
 namespace {

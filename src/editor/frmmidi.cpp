@@ -21,6 +21,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -183,7 +184,9 @@ void TfrmMidi::hideEvent(QHideEvent *event)
 
 void TfrmMidi::FormShow()
 {
-    m_backup.take();
+    // Without the copy, Cancel could not undo what is changed here: the user hears so now.
+    if (!m_backup.take())
+        ReportError(SettingsError::cannotCreate(QFileInfo(m_backup.path()).absoluteFilePath()));
     cmbWaite->setItemIndex(std::clamp(m_owner->State.WaitMs / 1000, 0, 9));
     Editor.EditorModified = false;
     PGB->setValue(0);
@@ -459,6 +462,7 @@ void TfrmMidi::btnOKClick()
     state.SavePlayList(state.FavIndex);
     state.SaveFavNames();
     state.SaveFavIndex();
+    m_backup.remove();
     endPreviewAndDownloads();
     finish(1);
 }
@@ -475,7 +479,9 @@ void TfrmMidi::btnCanClick()
     endPreviewAndDownloads();
     try {
         m_backup.restore();
+        m_backup.remove();
     } catch (const SettingsError &error) {
+        // The copy stays: it is the only record of the settings as they were.
         ReportError(error);
     }
     QCoreApplication::processEvents();
@@ -509,7 +515,6 @@ void TfrmMidi::finish(int tag)
         timer->stop();
     Tag = tag;
     qApp->removeEventFilter(this);
-    m_backup.remove();
     QDialog::done(tag);
 }
 

@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QPointer>
 #include <QProgressBar>
@@ -183,6 +184,7 @@ TEST_F(EditorWindow, ACancelThatCannotPutTheFileBackIsReportedAndThePlayerFollow
     exe = folder.path() + QStringLiteral("/quavelo");
     ini = exe + QStringLiteral(".ini");
     writeSettings("1=a.mid\r\n");
+    const std::string before = readFile(ini);
     openLoadedEditor();
     doubleClickCatalogueTune("c.mid");
     ASSERT_EQ(player->State.PlayList, (std::vector<std::string>{"a.mid", "c.mid"}));
@@ -196,8 +198,17 @@ TEST_F(EditorWindow, ACancelThatCannotPutTheFileBackIsReportedAndThePlayerFollow
     EXPECT_EQ(errors, QStringList{ini + QStringLiteral(" に書き込めません")});
     // The tune added in the editor was never stored, so the player does not play it.
     EXPECT_EQ(player->State.PlayList, std::vector<std::string>{"a.mid"});
+    EXPECT_EQ(readFile(exe + QStringLiteral(".def")), before) << "the copy of the settings as they were stays";
     editor.reset();
     player.reset();
+}
+
+TEST_F(EditorWindow, AnEditorThatCannotCopyTheSettingsSaysSoWhenItOpens)
+{
+    writeSettings("1=a.mid\r\n");
+    ASSERT_TRUE(QDir().mkdir(exe + QStringLiteral(".def")));
+    openLoadedEditor();
+    EXPECT_EQ(errors, QStringList{QStringLiteral("ファイル %1.def を作成できません").arg(exe)});
 }
 
 TEST_F(EditorWindow, TheGapIsStoredInMillisecondsAndTheTotalFollows)

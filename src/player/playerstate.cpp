@@ -40,9 +40,16 @@ void PlayerState::AdoptExecutableFolderSettings() const
 {
     const QFileInfo settings(settingsFile());
     const QFileInfo executableFolderSettings(m_executableFolderSettings);
-    if (settings.exists() || !executableFolderSettings.isFile() || !executableFolderSettings.isReadable()
+    if (!executableFolderSettings.isFile() || !executableFolderSettings.isReadable()
         || settings.absoluteFilePath() == executableFolderSettings.absoluteFilePath())
         return;
+    if (settings.exists() && ReadIniBool(SettingsBase, "OPT", "Used", false))
+        return;
+    // A file never marked as used (one that a start whose copy failed left behind, say)
+    // would be replaced by the defaults: the program folder's settings replace it, kept
+    // first as the first start keeps it.
+    if (settings.isFile() && settings.size() > 0 && !atomicfile::copyFile(settings.filePath(), settingsCopyFile()))
+        throw SettingsError::cannotCreate(QFileInfo(settingsCopyFile()).absoluteFilePath());
     if (!atomicfile::copyFile(executableFolderSettings.filePath(), settings.filePath()))
         throw SettingsError::cannotCreate(settings.absoluteFilePath());
 }

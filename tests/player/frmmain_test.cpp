@@ -220,6 +220,17 @@ TEST_F(PlayerWindow, AReadOnlyProgramFolderKeepsTheFilesInTheDataFolderStartingF
     EXPECT_NE(kept.find("MainTop="), std::string::npos);
     EXPECT_EQ(readFile(folder.path() + QStringLiteral("/quavelo.ini")), programFolderSettings);
 
+    // A file there that was never marked as used (a failed copy's start closed later
+    // leaves its position alone) gives way to the program folder's settings.
+    const std::string stub = "[OPT]\r\nMainTop=1\r\nMainLeft=1\r\n";
+    writeFile(dataFolder + QStringLiteral("/quavelo.ini"), stub);
+    {
+        TfrmMain window(folder.path() + QStringLiteral("/quavelo"));
+        window.show();
+        EXPECT_EQ(window.State.FavNames, std::vector<std::string>{"mine"});
+    }
+    EXPECT_EQ(readFile(dataFolder + QStringLiteral("/quavelo.ini.bak")), stub);
+
     // Once the data folder has settings of its own, they are the ones used.
     writeFile(dataFolder + QStringLiteral("/quavelo.ini"), "[OPT]\r\nUsed=1\r\n[MIDI_FAV]\r\n1=later\r\n");
     {

@@ -10,6 +10,8 @@
 #include <QFileInfo>
 #include <QFont>
 
+#include <csignal>
+
 namespace {
 
 // The layouts name two Japanese faces; IPA's fonts keep their metrics.
@@ -24,6 +26,9 @@ void mapJapaneseFaces()
 int main(int argc, char *argv[])
 {
     HoldQuitSignals();
+    // Past a file size limit a write then fails and is reported like a full disk,
+    // instead of the signal ending the program without a word.
+    std::signal(SIGXFSZ, SIG_IGN);
     // Named before the application exists: the data folder, which the guard may have to
     // lock, is named after it.
     QuaveloApplication::setApplicationName(QStringLiteral("Quavelo"));

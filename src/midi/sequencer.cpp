@@ -38,7 +38,10 @@ void Sequencer::rewind()
     m_playing = false;
     m_frame = 0;
     m_nextEvent = 0;
+    // FluidSynth's reset lets the voices of a stop just before it fade out for seconds;
+    // silenced after the reset they stop at once.
     fluid_synth_system_reset(m_synth);
+    fluid_synth_all_sounds_off(m_synth, -1);
     m_levelGuard.reset();
 }
 

@@ -30,7 +30,7 @@ public:
     void play();
     // Halts at the current position and silences the synthesiser at once.
     void stop();
-    // Back to the start with the synthesiser's channels reset.
+    // Back to the start with the synthesiser's channels reset and silenced.
     void rewind();
 
     bool isPlaying() const { return m_playing; }

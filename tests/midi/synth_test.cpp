@@ -124,6 +124,28 @@ TEST_F(SynthRender, StopSilencesAtOnceAndPlayGoesOnFromThere)
     EXPECT_FALSE(sequencer->isPlaying());
 }
 
+// The player's Stop closes the tune, which stops and rewinds the sequencer in one go.
+TEST_F(SynthRender, AStopAndARewindSilenceTheNextBlock)
+{
+    // Short notes of a music box, most of them ringing on after their note-off.
+    SmfWriter smf(0, 480);
+    SmfWriter::Track &musicBox = smf.addTrack().program(0, 0, 10);
+    for (int key = 48; key < 88; ++key)
+        musicBox.noteOn(key == 48 ? 0 : 20, 0, key, 110).noteOff(20, 0, key);
+    musicBox.endOfTrack(7680);
+    sequencer->setSong(songOf(smf.bytes()));
+    sequencer->play();
+    float left[1024], right[1024];
+    for (int block = 0; block < 40; ++block)
+        sequencer->render(left, right, 1024);
+    ASSERT_GT(voices(), 20);
+
+    sequencer->stop();
+    sequencer->rewind();
+    sequencer->render(left, right, 1024);
+    EXPECT_EQ(voices(), 0) << "the voices fade out instead of stopping";
+}
+
 TEST(SoundFontSearch, OwnFontsComeFirstThenTheSystemFontsInOrder)
 {
     QTemporaryDir exe, shared;

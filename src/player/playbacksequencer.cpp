@@ -222,8 +222,8 @@ void PlaybackSequencer::AdvanceTune(bool download)
     State.CurrentGenre = row.Genre;
 
     m_view.ShowStatus(QStringLiteral("待機中..."), statusBlue, StatusStyle::Italic);
-    showTuneLabels();
     if (!download) {
+        showTuneLabels();
         enter(Phase::Ready);
         m_view.SetControlsEnabled(true);
         return;
@@ -236,7 +236,11 @@ void PlaybackSequencer::fetchCurrentTune()
     const std::string name = State.PlayList[std::size_t(State.TuneIndex)];
     m_view.ShowStatus(QStringLiteral("DownLoading..."), statusBlue, StatusStyle::Italic);
     stopPlayback();
+    // The file of the tune before goes first, so that nothing shows the new title beside
+    // the old tune's length or progress.
     QFile::remove(State.TuneFilePath);
+    m_view.setProgressPosition(0);
+    showTuneLabels();
     HTTPGet1.FileName = QFile::encodeName(State.TuneFilePath).toStdString();
     HTTPGet1.URL = baseUrl() + name;
     enter(Phase::FetchingTune);

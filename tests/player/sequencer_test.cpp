@@ -3,6 +3,7 @@
 #include "controls/lbspeedbutton.h"
 #include "editor/frmmidi.h"
 #include "player/frmmain.h"
+#include "player/nowplaying.h"
 #include "player/snaptocorner.h"
 #include "support/eventwait.h"
 #include "support/qtprinters.h"
@@ -174,6 +175,11 @@ TEST_F(Sequencer, TunesFollowOneAnotherAndWrapAfterTheLastWithoutFetchingTheCata
     writeSettings({"a.mid", "b.mid"});
     writeCatalogueCopy();
     TfrmMain window(exe);
+    // What the desktop's media controls are told at each change.
+    std::vector<NowPlaying> announced;
+    QObject::connect(&window, &TfrmMain::nowPlayingChanged, [&] {
+        announced.push_back(DescribeNowPlaying(window.State, window.Sequencer.isRunning()));
+    });
     window.show();
     ASSERT_TRUE(waitUntil([&] { return requestCount() >= 3 && window.Sequencer.isPlaying(); }, 20000));
 
@@ -181,6 +187,10 @@ TEST_F(Sequencer, TunesFollowOneAnotherAndWrapAfterTheLastWithoutFetchingTheCata
     EXPECT_EQ(window.lblNo->text(), QStringLiteral("Tune : 1 / 2"));
     EXPECT_EQ(window.State.TuneIndex, 0);
     EXPECT_TRUE(errors.isEmpty());
+    for (std::size_t i = 1; i < announced.size(); ++i) {
+        if (announced[i].fileName != announced[i - 1].fileName)
+            EXPECT_EQ(announced[i].lengthUs, -1) << "tune " << announced[i].fileName << " came with the old tune's length";
+    }
 }
 
 TEST_F(Sequencer, AOneTuneListFetchesItsTuneAgainAfterEachGap)

@@ -18,6 +18,7 @@ public:
     virtual void press(Button button) = 0;
     // Shows the player window and brings it to the front.
     virtual void raise() = 0;
-    // Closes the player as its close button does.
+    // Closes the player as its close button does; while the editor is open, whose window
+    // keeps that button from a click, nothing happens.
     virtual void quit() = 0;
 };

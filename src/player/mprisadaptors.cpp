@@ -61,12 +61,14 @@ void MprisPlayerAdaptor::Next()
 
 void MprisPlayerAdaptor::Pause()
 {
-    playOrStop();
+    if (m_service->target().nowPlaying().playing)
+        Stop();
 }
 
 void MprisPlayerAdaptor::PlayPause()
 {
-    playOrStop();
+    MediaControlsTarget &target = m_service->target();
+    target.press(target.nowPlaying().playing ? MediaControlsTarget::Button::Stop : MediaControlsTarget::Button::Play);
 }
 
 void MprisPlayerAdaptor::Stop()
@@ -77,10 +79,4 @@ void MprisPlayerAdaptor::Stop()
 void MprisPlayerAdaptor::Play()
 {
     m_service->target().press(MediaControlsTarget::Button::Play);
-}
-
-void MprisPlayerAdaptor::playOrStop()
-{
-    MediaControlsTarget &target = m_service->target();
-    target.press(target.nowPlaying().playing ? MediaControlsTarget::Button::Stop : MediaControlsTarget::Button::Play);
 }

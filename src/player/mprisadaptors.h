@@ -40,7 +40,8 @@ private:
 };
 
 // org.mpris.MediaPlayer2.Player: the play list as one endless sequence. The player has no
-// pause: Pause and PlayPause stop it when it plays and start it when it does not.
+// pause: Pause stops it when it plays, PlayPause also starts it when it does not. A
+// Pause never starts it: desktops send one to every player when the screen locks.
 class MprisPlayerAdaptor : public QDBusAbstractAdaptor
 {
     Q_OBJECT
@@ -93,7 +94,5 @@ Q_SIGNALS:
     void Seeked(qlonglong position);
 
 private:
-    void playOrStop();
-
     MprisService *m_service;
 };

@@ -55,5 +55,6 @@ void PlayerMediaControls::raise()
 
 void PlayerMediaControls::quit()
 {
-    m_window.close();
+    if (m_window.Sequencer.phase() != PlaybackSequencer::Phase::EditorOpen)
+        m_window.close();
 }

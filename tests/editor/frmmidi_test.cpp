@@ -3,6 +3,7 @@
 #include "controls/xxcombobox.h"
 #include "editor/editorwindowtest.h"
 #include "editor/headerpanel.h"
+#include "player/playermediacontrols.h"
 #include "support/userinput.h"
 
 #include <QAction>
@@ -392,6 +393,37 @@ TEST_F(EditorWindow, QuittingWithANameDialogOpenCancelsItAndTheEditorAndEndsTheP
     EXPECT_EQ(ReadIniString(exe, "MIDI_FAV", "1", ""), "list");
     EXPECT_EQ(ReadIniInt(exe, "OPT", "FavNo", -1), 0);
     EXPECT_EQ(player->Sequencer.phase(), PlaybackSequencer::Phase::Closed);
+}
+
+// The desktop's Quit is the player's close button, which the open editor keeps from a click.
+TEST_F(EditorWindow, TheDesktopsQuitDoesNothingWhileTheEditorIsOpen)
+{
+    writeSettings("1=a.mid\r\n");
+    writeFile(catalogueCopy, catalogue);
+    player = std::make_unique<TfrmMain>(exe);
+    PlayerMediaControls mediaControls(*player);
+    player->show();
+    ASSERT_TRUE(waitUntil([this] { return player->btnMemu->isEnabled(); }));
+
+    bool stillOpen = false;
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto *open = dynamic_cast<TfrmMidi *>(QApplication::activeModalWidget());
+        if (!open || !open->isVisible() || !catalogueShownIn(*open))
+            return;
+        poll.stop();
+        mediaControls.quit();
+        testing_support::runEventsFor(100);
+        stillOpen = open->isVisible() && player->isVisible();
+        open->btnCan->Click();
+    });
+    poll.start();
+    testing_support::clickLikeAUser(player->btnMemu);
+
+    EXPECT_TRUE(stillOpen);
+    mediaControls.quit();
+    EXPECT_TRUE(waitUntil([this] { return !player->isVisible(); }));
 }
 
 TEST_F(EditorWindow, EachWheelStepMovesTheCatalogueThreeRows)

@@ -178,9 +178,10 @@ TEST_F(Mpris, MethodsPressThePlayersButtonsAndPauseStopsWhatPlays)
 
     player.presses.clear();
     player.now.playing = false;
-    callPlayer("PlayPause");
     callPlayer("Pause");
-    EXPECT_EQ(player.presses, (std::vector<Button>{Button::Play, Button::Play})) << "a stopped player starts";
+    EXPECT_TRUE(player.presses.empty()) << "a locking screen's Pause starts nothing";
+    callPlayer("PlayPause");
+    EXPECT_EQ(player.presses, std::vector<Button>{Button::Play}) << "a stopped player starts";
 
     callRoot("Raise");
     callRoot("Quit");

@@ -62,8 +62,9 @@ void AudioClock::renderUntilIdle()
     while (busy && !m_quit) {
         busy = m_render(left.data(), right.data(), framesPerBlock, output ? output->queuedFrames() : 0);
         // Each start without an output tries to open one, so that playback that lost its
-        // output finds it again with the next tune.
-        if (!output && takeWakeUp()) {
+        // output finds it again with the next tune. A start while the output plays is
+        // taken too: the output failing later waits for the next start.
+        if (takeWakeUp() && !output) {
             if (!busy)
                 return; // woken for nothing: no output to open
             output = m_openOutput(m_quit);

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -12,8 +14,15 @@ namespace {
 class FailingSink : public AudioSink
 {
 public:
-    FailingSink(int blocksBeforeFailing, int queued) : m_blocksLeft(blocksBeforeFailing), m_queued(queued) {}
-    bool write(const float *, const float *, int) override { return m_blocksLeft-- > 0; }
+    FailingSink(int blocksBeforeFailing, int queued, int msPerBlock)
+        : m_blocksLeft(blocksBeforeFailing), m_queued(queued), m_msPerBlock(msPerBlock)
+    {
+    }
+    bool write(const float *, const float *, int) override
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(m_msPerBlock));
+        return m_blocksLeft-- > 0;
+    }
     int queuedFrames() override { return m_queued; }
     void drain() override {}
     QString failure() const override { return QStringLiteral("unplugged"); }
@@ -21,9 +30,12 @@ public:
 private:
     int m_blocksLeft;
     int m_queued;
+    int m_msPerBlock;
 };
 
 // What the clock asked of the renderer: the queued frames it was told of, block by block.
+// A renderer that plays a number of blocks of silence and an output that takes some
+// blocks and fails, both counted.
 struct Script {
     std::mutex lock;
     std::vector<int> queued;
@@ -35,6 +47,27 @@ struct Script {
         std::lock_guard guard(lock);
         return queued.size();
     }
+
+    AudioClock::Render renderer()
+    {
+        return [this](float *left, float *right, int frames, int queuedFrames) {
+            std::fill(left, left + frames, 0.0f);
+            std::fill(right, right + frames, 0.0f);
+            std::lock_guard guard(lock);
+            queued.push_back(queuedFrames);
+            return --blocksToPlay > 0;
+        };
+    }
+
+    // Each output opened keeps 3000 frames queued and fails after its blocks.
+    AudioClock::OpenOutput outputs(int blocksBeforeFailing, int msPerBlock)
+    {
+        return [this, blocksBeforeFailing, msPerBlock](const std::atomic<bool> &) -> std::unique_ptr<AudioSink> {
+            std::lock_guard guard(lock);
+            ++outputsOpened;
+            return std::make_unique<FailingSink>(blocksBeforeFailing, 3000, msPerBlock);
+        };
+    }
 };
 
 } // namespace
@@ -44,18 +77,8 @@ TEST(AudioClock, PlaysOnWithoutTheOutputThatFailedAndTheNextStartOpensOneAgain)
     Script script;
     AudioClock clock(
         44100,
-        [&](float *left, float *right, int frames, int queuedFrames) {
-            std::fill(left, left + frames, 0.0f);
-            std::fill(right, right + frames, 0.0f);
-            std::lock_guard guard(script.lock);
-            script.queued.push_back(queuedFrames);
-            return --script.blocksToPlay > 0;
-        },
-        [&](const std::atomic<bool> &) -> std::unique_ptr<AudioSink> {
-            std::lock_guard guard(script.lock);
-            ++script.outputsOpened;
-            return std::make_unique<FailingSink>(3, 3000);
-        });
+        script.renderer(),
+        script.outputs(3, 0));
 
     script.blocksToPlay = 8;
     clock.wake();
@@ -72,4 +95,23 @@ TEST(AudioClock, PlaysOnWithoutTheOutputThatFailedAndTheNextStartOpensOneAgain)
     ASSERT_TRUE(testing_support::waitUntil([&] { return script.calls() == 10; }));
     std::lock_guard guard(script.lock);
     EXPECT_EQ(script.outputsOpened, 2);
+}
+
+// The next tune starts while the output of the last one still plays, and that output fails
+// later (the sound server crashed): the clock plays on without sound until the tune after.
+TEST(AudioClock, AStartWhileTheOutputPlaysIsNoReasonToOpenAnotherWhenItFails)
+{
+    Script script;
+    AudioClock clock(
+        44100,
+        script.renderer(),
+        script.outputs(10, 5));
+
+    script.blocksToPlay = 30;
+    clock.wake();
+    ASSERT_TRUE(testing_support::waitUntil([&] { return script.calls() == 3; }));
+    clock.wake();
+    ASSERT_TRUE(testing_support::waitUntil([&] { return script.calls() == 30; }));
+    std::lock_guard guard(script.lock);
+    EXPECT_EQ(script.outputsOpened, 1);
 }

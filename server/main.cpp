@@ -11,6 +11,8 @@
 #include <atomic>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
 #include <pthread.h>
 #include <thread>
 #include <unistd.h>
@@ -82,11 +84,20 @@ int main(int argc, char **argv)
     // The flag covers a signal that comes before the listening socket exists; closing
     // the socket covers one that comes after.
     std::atomic<bool> stopRequested{false};
-    std::thread stopper([&server, &stopRequested, stopSignals] {
+    std::atomic<bool> finished{false};
+    std::thread stopper([&server, &stopRequested, &finished, stopSignals] {
         int signal = 0;
         sigwait(&stopSignals, &signal);
         stopRequested.store(true);
         server.stopListening();
+        if (finished.load())
+            return;
+        // Requests under way get a second to finish; a client still sending one by then,
+        // or a second stop signal, does not keep the server.
+        const timespec grace{1, 0};
+        sigtimedwait(&stopSignals, nullptr, &grace);
+        if (!finished.load())
+            std::_Exit(0);
     });
 
     int status = 0;
@@ -98,6 +109,7 @@ int main(int argc, char **argv)
         server.listen_after_bind();
     }
     // Wakes the stopper if no signal has; a signal left pending dies with the process.
+    finished.store(true);
     ::kill(::getpid(), SIGTERM);
     stopper.join();
     return status;

@@ -4,6 +4,7 @@
 #include "support/testfiles.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -15,6 +16,7 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <random>
+#include <string_view>
 #include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -134,6 +136,7 @@ public:
         m_connected = ::connect(m_fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
     }
     ~IdleConnection() { ::close(m_fd); }
+    void send(std::string_view bytes) { [[maybe_unused]] const ssize_t sent = ::send(m_fd, bytes.data(), bytes.size(), MSG_NOSIGNAL); }
     IdleConnection(const IdleConnection &) = delete;
     IdleConnection &operator=(const IdleConnection &) = delete;
 
@@ -168,6 +171,23 @@ TEST_F(CatalogueServerProcess, IdleConnectionsHoldUpNoOtherClientAndNoStop)
 
     server.terminate();
     ASSERT_TRUE(server.waitForFinished(10000)) << "idle connections held up the stop";
+    EXPECT_EQ(server.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(server.exitCode(), 0);
+}
+
+TEST_F(CatalogueServerProcess, ClientsStillSendingTheirRequestsHoldUpTheStopForASecondAtMost)
+{
+    std::vector<std::unique_ptr<IdleConnection>> halfSent;
+    for (int i = 0; i < 8; ++i) {
+        halfSent.push_back(std::make_unique<IdleConnection>(port));
+        halfSent.back()->send("GET /music/a.mid HTTP/1.1\r\nHost: x\r\n");
+    }
+    QThread::msleep(100);
+    QElapsedTimer stopping;
+    stopping.start();
+    server.terminate();
+    ASSERT_TRUE(server.waitForFinished(5000)) << "half-sent requests held up the stop";
+    EXPECT_LT(stopping.elapsed(), 2000);
     EXPECT_EQ(server.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(server.exitCode(), 0);
 }

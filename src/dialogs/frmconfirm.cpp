@@ -115,7 +115,14 @@ void TfrmConfirm::prepare(QWidget *owner, const QString &caption, int kind,
 
 QMargins TfrmConfirm::frame() const
 {
-    return windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    // The window manager frames every box alike, but a box shown again learns its frame
+    // only once it is mapped: until then the frame of the last box stands in, so that the
+    // box is laid out for its outer size from the start.
+    static QMargins lastKnown;
+    const QMargins current = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    if (!current.isNull())
+        lastKnown = current;
+    return lastKnown;
 }
 
 void TfrmConfirm::layoutFor(int kind)

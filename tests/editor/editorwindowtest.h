@@ -140,6 +140,16 @@ protected:
                            + "[MIDI_other]\r\n1=c.mid\r\n");
     }
 
+    // The player shown with a one-tune list and a catalogue copy, its buttons on.
+    void showPlayerOfOneTune()
+    {
+        writeSettings("1=a.mid\r\n");
+        testing_support::writeFile(catalogueCopy, catalogue);
+        player = std::make_unique<TfrmMain>(exe);
+        player->show();
+        ASSERT_TRUE(testing_support::waitUntil([this] { return player->btnMemu->isEnabled(); }));
+    }
+
     // The player as the editor finds it: its state read from the settings, not playing.
     void openEditor()
     {

@@ -268,11 +268,7 @@ TEST_F(EditorWindow, APreviewPlaysToItsEndAndKeepsItsTitleInBlue)
 
 TEST_F(EditorWindow, MenuOpensTheEditorModallyAndOkRestartsTheEditedList)
 {
-    writeSettings("1=a.mid\r\n");
-    writeFile(catalogueCopy, catalogue);
-    player = std::make_unique<TfrmMain>(exe);
-    player->show();
-    ASSERT_TRUE(waitUntil([this] { return player->btnMemu->isEnabled(); }));
+    showPlayerOfOneTune();
 
     bool sawEditor = false;
     QTimer poll;
@@ -364,11 +360,7 @@ TEST_F(EditorWindow, ClosingTheWindowByOtherMeansCancels)
 // editor has put the settings back.
 TEST_F(EditorWindow, QuittingWithANameDialogOpenCancelsItAndTheEditorAndEndsTheProgram)
 {
-    writeSettings("1=a.mid\r\n");
-    writeFile(catalogueCopy, catalogue);
-    player = std::make_unique<TfrmMain>(exe);
-    player->show();
-    ASSERT_TRUE(waitUntil([this] { return player->btnMemu->isEnabled(); }));
+    showPlayerOfOneTune();
 
     QPointer<TfrmInput> nameDialog;
     QTimer poll;
@@ -398,12 +390,8 @@ TEST_F(EditorWindow, QuittingWithANameDialogOpenCancelsItAndTheEditorAndEndsTheP
 // The desktop's Quit is the player's close button, which the open editor keeps from a click.
 TEST_F(EditorWindow, TheDesktopsQuitDoesNothingWhileTheEditorIsOpen)
 {
-    writeSettings("1=a.mid\r\n");
-    writeFile(catalogueCopy, catalogue);
-    player = std::make_unique<TfrmMain>(exe);
+    showPlayerOfOneTune();
     PlayerMediaControls mediaControls(*player);
-    player->show();
-    ASSERT_TRUE(waitUntil([this] { return player->btnMemu->isEnabled(); }));
 
     bool stillOpen = false;
     QTimer poll;

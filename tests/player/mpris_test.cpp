@@ -158,7 +158,7 @@ TEST_F(Mpris, ThePlayerIsFoundUnderItsNameAndDescribesItselfAndItsTune)
     EXPECT_TRUE(playerProperty("CanControl").toBool());
     EXPECT_EQ(playerProperty("Position").toLongLong(), 1500000);
 
-    // The types the specification gives: a path, lists of names, microseconds in 64 bits.
+    // The types that MPRIS 2 gives: a path, lists of names, microseconds in 64 bits.
     const QVariantMap metadata = asMap(playerProperty("Metadata"));
     EXPECT_EQ(metadata.value(QStringLiteral("mpris:trackid")).value<QDBusObjectPath>().path(), QStringLiteral("/quavelo/tune/2"));
     EXPECT_EQ(metadata.value(QStringLiteral("xesam:title")).toString(), QStringLiteral("ジングルベル"));

@@ -39,7 +39,7 @@ public:
 
     void btnCanClick();
     void btnPlayClick();
-    // The program is leaving (a stop signal, the desktop's Quit): every box open over the
+    // The program is leaving (a stop signal as the session ends): every box open over the
     // window answers as if cancelled, and the window cancels without asking.
     void abandon();
 

@@ -78,8 +78,9 @@ TEST_F(PlayerEndToEnd, AMessageBoxFramedByAWindowManagerHasItsOuterSizeEveryTime
         ASSERT_EQ(visibleNamed(caption).size(), 1) << "add " << add;
         nameDialog = visibleNamed(caption).first();
         pressReturn();
-        if (add == 0)
+        if (add == 0) {
             ASSERT_TRUE(waitUntil([&] { return visibleNamed(caption).isEmpty(); }));
+        }
     }
     QList<QSize> boxes;
     for (int round = 0; round < 3; ++round) {

@@ -188,8 +188,9 @@ TEST_F(Sequencer, TunesFollowOneAnotherAndWrapAfterTheLastWithoutFetchingTheCata
     EXPECT_EQ(window.State.TuneIndex, 0);
     EXPECT_TRUE(errors.isEmpty());
     for (std::size_t i = 1; i < announced.size(); ++i) {
-        if (announced[i].fileName != announced[i - 1].fileName)
+        if (announced[i].fileName != announced[i - 1].fileName) {
             EXPECT_EQ(announced[i].lengthUs, -1) << "tune " << announced[i].fileName << " came with the old tune's length";
+        }
     }
 }
 

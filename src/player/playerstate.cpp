@@ -48,8 +48,7 @@ void PlayerState::AdoptExecutableFolderSettings() const
     // A file never marked as used (one that a start whose copy failed left behind, say)
     // would be replaced by the defaults: the program folder's settings replace it, kept
     // first as the first start keeps it.
-    if (settings.isFile() && settings.size() > 0 && !atomicfile::copyFile(settings.filePath(), settingsCopyFile()))
-        throw SettingsError::cannotCreate(QFileInfo(settingsCopyFile()).absoluteFilePath());
+    keepSettingsCopy();
     if (!atomicfile::copyFile(executableFolderSettings.filePath(), settings.filePath()))
         throw SettingsError::cannotCreate(settings.absoluteFilePath());
 }
@@ -73,16 +72,21 @@ std::string PlayListSection(const std::string &name)
     return "MIDI_" + name;
 }
 
+bool PlayerState::keepSettingsCopy() const
+{
+    const QFileInfo settings(settingsFile());
+    if (!settings.isFile() || settings.size() == 0)
+        return false;
+    if (!atomicfile::copyFile(settings.filePath(), settingsCopyFile()))
+        throw SettingsError::cannotCreate(QFileInfo(settingsCopyFile()).absoluteFilePath());
+    return true;
+}
+
 void PlayerState::InitialiseSettings() const
 {
     const QString path = settingsFile();
     const QFileInfo settings(path);
-    std::string server;
-    if (settings.isFile() && settings.size() > 0) {
-        if (!atomicfile::copyFile(path, settingsCopyFile()))
-            throw SettingsError::cannotCreate(QFileInfo(settingsCopyFile()).absoluteFilePath());
-        server = ReadIniString(SettingsBase, "OPT", "Server", "");
-    }
+    const std::string server = keepSettingsCopy() ? ReadIniString(SettingsBase, "OPT", "Server", "") : std::string();
     const auto defaults = atomicfile::readAll(QStringLiteral(":/setup.ini"));
     if (!defaults)
         throw SettingsError::cannotCreate(settings.absoluteFilePath());

@@ -75,6 +75,9 @@ public:
 
 private:
     void playListChanged() const;
+    // Copies a settings file with content to settingsCopyFile() before it is replaced;
+    // false when there is nothing to keep, SettingsError naming the copy when it fails.
+    bool keepSettingsCopy() const;
 
     QString m_executableFolderSettings; // the settings file beside the executable
 };

@@ -56,43 +56,38 @@ TEST_F(PlayerEndToEnd, AMessageBoxFramedByAWindowManagerHasItsOuterSizeEveryTime
     ASSERT_TRUE(waitForPlayerTitle(QStringLiteral("待機中...")));
     clickAt(100 + 57 + 17, 100 + 117 + 7); // MENU
     ASSERT_TRUE(waitForWindowNamed(QStringLiteral("の設定")));
-    const QString editor = runX(display, QStringLiteral("xdotool"),
-                                {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), QStringLiteral("の設定")});
+    const QString editor = visibleWindowsNamed(QStringLiteral("の設定")).value(0);
     const int editorX = windowFigure(display, editor, QStringLiteral("Absolute upper-left X"));
     const int editorY = windowFigure(display, editor, QStringLiteral("Absolute upper-left Y"));
 
-    const auto visibleNamed = [this](const QString &name) {
-        return runX(display, QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), name})
-            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    };
     const auto pressReturn = [this] { runX(display, QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Return")}); };
     const QString caption = QStringLiteral("お気に入り");
     // The first name offered, 新規, is added; offered again, it is a name the list has.
     QString nameDialog;
     for (int add = 0; add < 2; ++add) {
         // The editor takes the click once it has loaded; until then the name dialog waits.
-        for (int attempt = 0; attempt < 10 && visibleNamed(caption).isEmpty(); ++attempt) {
+        for (int attempt = 0; attempt < 10 && visibleWindowsNamed(caption).isEmpty(); ++attempt) {
             clickAt(editorX + 208, editorY + 95); // 追加
-            waitUntil([&] { return visibleNamed(caption).size() == 1; }, 1000);
+            waitUntil([&] { return visibleWindowsNamed(caption).size() == 1; }, 1000);
         }
-        ASSERT_EQ(visibleNamed(caption).size(), 1) << "add " << add;
-        nameDialog = visibleNamed(caption).first();
+        ASSERT_EQ(visibleWindowsNamed(caption).size(), 1) << "add " << add;
+        nameDialog = visibleWindowsNamed(caption).first();
         pressReturn();
         if (add == 0) {
-            ASSERT_TRUE(waitUntil([&] { return visibleNamed(caption).isEmpty(); }));
+            ASSERT_TRUE(waitUntil([&] { return visibleWindowsNamed(caption).isEmpty(); }));
         }
     }
     QList<QSize> boxes;
     for (int round = 0; round < 3; ++round) {
-        ASSERT_TRUE(waitUntil([&] { return visibleNamed(caption).size() == 2; })) << "round " << round;
+        ASSERT_TRUE(waitUntil([&] { return visibleWindowsNamed(caption).size() == 2; })) << "round " << round;
         // Let the window manager frame it and the box lay itself out for that frame.
         testing_support::runEventsFor(500);
-        QStringList shown = visibleNamed(caption);
+        QStringList shown = visibleWindowsNamed(caption);
         shown.removeAll(nameDialog);
         ASSERT_EQ(shown.size(), 1);
         boxes << outerSize(display, shown.first());
         pressReturn(); // OK
-        ASSERT_TRUE(waitUntil([&] { return visibleNamed(caption).size() == 1; }));
+        ASSERT_TRUE(waitUntil([&] { return visibleWindowsNamed(caption).size() == 1; }));
         pressReturn(); // the same name once more
     }
     EXPECT_EQ(boxes[0].width(), 330);

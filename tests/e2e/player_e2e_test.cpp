@@ -183,11 +183,7 @@ TEST_F(PlayerEndToEnd, MenuDuringASlowDownloadEndsItBeforeTheEditorOpensAndNothi
     EXPECT_EQ(windowName(playerWindow), QStringLiteral("待機中...")) << "the player went on behind the editor";
 
     runX(display, QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Escape")});
-    ASSERT_TRUE(waitUntil([&] {
-        return runX(display, QStringLiteral("xdotool"),
-                    {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), QStringLiteral("の設定")})
-            .isEmpty();
-    }));
+    ASSERT_TRUE(waitUntil([&] { return visibleWindowsNamed(QStringLiteral("の設定")).isEmpty(); }));
     testing_support::runEventsFor(500);
     EXPECT_EQ(tuneRequests(), 1);
     EXPECT_EQ(player.state(), QProcess::Running);

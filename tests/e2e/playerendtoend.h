@@ -136,14 +136,17 @@ protected:
               QStringLiteral("--repeat"), QString::number(count), QStringLiteral("--delay"), QStringLiteral("60"),
               QStringLiteral("1")});
     }
+    // The shown windows whose titles match the pattern, in the order xdotool finds them.
+    QStringList visibleWindowsNamed(const QString &pattern) const
+    {
+        return runX(display, QStringLiteral("xdotool"),
+                    {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), pattern})
+            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
     // Waits until a window whose title matches the pattern is shown.
     bool waitForWindowNamed(const QString &pattern) const
     {
-        return waitUntil([&] {
-            return !runX(display, QStringLiteral("xdotool"),
-                         {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), pattern})
-                        .isEmpty();
-        }, 15000);
+        return waitUntil([&] { return !visibleWindowsNamed(pattern).isEmpty(); }, 15000);
     }
     // Waits until the player's window shows the title of the tune it plays.
     ::testing::AssertionResult waitForPlayerTitle(const QString &title)
